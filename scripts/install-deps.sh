@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need. Idempotent and
+# quiet when everything is present already. Must run as root.
+set -euo pipefail
+
+packages=(
+  g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
+  wine wine32:i386 xvfb xauth x11-utils
+  cmake ninja-build g++ clang libclang-rt-14-dev googletest locales file
+  python3 python3-pil
+)
+
+missing=()
+need_i386=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  need_i386=1
+fi
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]:-i386 architecture}"
+  [ "$need_i386" = 1 ] && dpkg --add-architecture i386
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The double-byte code page tests run Wine under a Japanese locale.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  echo "install-deps: generating ja_JP.UTF-8 locale"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi

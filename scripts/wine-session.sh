@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Starts or stops what the Windows tests share for one run: an Xvfb display,
+# the build tree's private Wine prefix (made on first use, with a virtual
+# desktop so windows show and hide without stalls) and a persistent wineserver.
+# Usage: wine-session.sh start|stop BUILD_DIR
+set -eu
+action=$1
+build=$(cd "$2" && pwd)
+session="$build/wine-session"
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$session/xvfb.pid" ]; then
+    kill "$(cat "$session/xvfb.pid")" >/dev/null 2>&1 || true
+  fi
+  rm -rf "$session"
+}
+
+free_display() {
+  local n
+  for n in $(seq 91 150); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+      echo "$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+start_session() {
+  stop_session
+  mkdir -p "$session"
+  local n
+  n=$(free_display) || { echo "no free X display" >&2; exit 1; }
+  # Every descriptor is redirected: CTest waits for whatever holds its pipes.
+  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp \
+    >"$session/xvfb.log" 2>&1 </dev/null &
+  echo $! >"$session/xvfb.pid"
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb :$n did not start" >&2; exit 1; }
+  export DISPLAY=":$n"
+  echo ":$n" >"$session/display"
+
+  mkdir -p "$WINEPREFIX"
+  setsid wineserver -p >/dev/null 2>&1 </dev/null &
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$session/wineboot.log" 2>&1 </dev/null
+  fi
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+    >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+    >/dev/null 2>&1 </dev/null
+  echo "wine session on $DISPLAY, prefix $WINEPREFIX"
+}
+
+case "$action" in
+  start) start_session ;;
+  stop) stop_session ;;
+  *) echo "usage: $0 start|stop BUILD_DIR" >&2; exit 2 ;;
+esac

@@ -1,0 +1,51 @@
+#include "search/condition.h"
+
+#include <stdio.h>
+
+#ifdef _WIN32
+#include <commctrl.h>
+#endif
+
+const char* const condOperatorText[kConditionOperatorCount] = {
+    "==", "!=", "<=", ">=", "<", ">",
+};
+
+bool conditionMatch(const Condition& condition, uint32_t width, uint32_t height) {
+    const uint32_t w = condition.width;
+    const uint32_t h = condition.height;
+    switch (condition.cond) {
+    case 0: return w == width && h == height;
+    case 1: return w != width || h != height;
+    case 2: return w <= width && h <= height;
+    case 3: return w >= width && h >= height;
+    case 4: return w < width && h < height;
+    case 5: return w > width && h > height;
+    default: return false;
+    }
+}
+
+int conditionSizeText(const Condition& condition, char* text, size_t size) {
+    // The row shows the fields as signed numbers, as stored sets print them.
+    int written = snprintf(text, size, "%d x %d", static_cast<int32_t>(condition.width),
+                           static_cast<int32_t>(condition.height));
+    if (written >= 0 && static_cast<size_t>(written) < size) return 1;
+    if (size > 0) text[0] = '\0';
+    return 0;
+}
+
+#ifdef _WIN32
+
+bool conditionListMatch(HWND list, uint32_t width, uint32_t height) {
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        LVITEMA item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) continue;
+        const Condition* condition = reinterpret_cast<const Condition*>(item.lParam);
+        if (condition && conditionMatch(*condition, width, height)) return true;
+    }
+    return false;
+}
+
+#endif

@@ -1,0 +1,39 @@
+// Resolution conditions: a size and a comparison, and how a list of them
+// decides whether a picture is kept.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "app/platform.h"
+
+// The condition's size stands left of the operator, the picture's right:
+// 1024 x 768 with "<=" keeps pictures at least 1024 wide and 768 high.
+// The layout is what condition-list rows and stored sets hold.
+struct Condition {
+    uint32_t width;
+    uint32_t height;
+    int32_t cond;  // index into condOperatorText
+};
+static_assert(sizeof(Condition) == 12, "three 32-bit fields");
+
+constexpr int kConditionOperatorCount = 6;
+
+// "==", "!=", "<=", ">=", "<", ">" in index order; the order of the operator
+// drop-down and the value stored in the INI file.
+extern const char* const condOperatorText[kConditionOperatorCount];
+
+// True when the condition holds for a picture of width x height; all
+// comparisons are unsigned 32-bit, and an unknown operator never holds.
+bool conditionMatch(const Condition& condition, uint32_t width, uint32_t height);
+
+// Writes the row text "%d x %d" of the condition's size into text (size
+// bytes). Returns 1, or 0 when it does not fit.
+int conditionSizeText(const Condition& condition, char* text, size_t size);
+
+#ifdef _WIN32
+// True when at least one row of the condition list view holds. Reads the row
+// count and every row's Condition (its item data) afresh by list-view
+// messages, so a worker thread may call it for a list the window thread owns.
+bool conditionListMatch(HWND list, uint32_t width, uint32_t height);
+#endif
