@@ -31,7 +31,7 @@ TEST_F(ResString, LoadsOnceAndReturnsTheSameTextEveryTime) {
 
 TEST_F(ResString, MissingAndEmptyTextsYieldNoneAndAreNotCached) {
     EXPECT_EQ(resString(999), nullptr);
-    EXPECT_EQ(resString(6), nullptr);
+    EXPECT_EQ(resString(8), nullptr);
     EXPECT_EQ(resStringCachedCount(), 0u);
 }
 

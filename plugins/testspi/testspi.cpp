@@ -1,0 +1,178 @@
+// Small plug-ins for the host's tests, one behaviour each, chosen at build
+// time by TESTSPI_KIND. Each answers only files whose first bytes name its
+// tag, except where its behaviour says otherwise.
+#include <windows.h>
+
+#include <string.h>
+
+#include "spi/susie.h"
+
+#define KIND_OLD_API 1     // reports API "00AM"
+#define KIND_CLAIM_ALL 2   // claims every file, fails GetPicture yet hands back handles
+#define KIND_NO_EXPORT 3   // lacks GetPictureInfo
+#define KIND_TWIN_RED 4    // "TWIN" files: 800 x 600, decodes red
+#define KIND_TWIN_BLUE 5   // "TWIN" files: 1024 x 768, decodes blue
+#define KIND_LONG_NAME 6   // an ordinary plug-in with a long file name
+#define KIND_NO_CONFIG 7   // ConfigurationDlg answers -1
+#define KIND_RECORDER 8    // records what IsSupported saw
+#define KIND_SLOPPY 9      // "SLOP" files: zero width, and pixels that do not fit their header
+
+#ifndef TESTSPI_KIND
+#error TESTSPI_KIND names the behaviour
+#endif
+
+#define EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+unsigned char lastHeader[kSusieHeaderSize];
+char lastName[MAX_PATH];
+int calls = 0;
+HLOCAL handedOut[16];
+int handedCount = 0;
+
+[[maybe_unused]] HLOCAL handOut(SIZE_T size) {
+    HLOCAL h = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, size);
+    if (h && handedCount < 16) handedOut[handedCount++] = h;
+    return h;
+}
+
+[[maybe_unused]] bool tagged(const void* head, const char* tag) {
+    return head && memcmp(head, tag, 4) == 0;
+}
+
+bool claims(const unsigned char* head) {
+#if TESTSPI_KIND == KIND_CLAIM_ALL
+    (void)head;
+    return true;
+#elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_TWIN_BLUE || TESTSPI_KIND == KIND_LONG_NAME
+    return tagged(head, "TWIN");
+#elif TESTSPI_KIND == KIND_SLOPPY
+    return tagged(head, "SLOP");
+#else
+    (void)head;
+    return false;
+#endif
+}
+
+// A 2 x 2 picture of one colour, bottom-up 24-bit rows.
+[[maybe_unused]] int solidPicture(HLOCAL* info, HLOCAL* bits, BYTE blue, BYTE green, BYTE red) {
+    *info = handOut(sizeof(BITMAPINFO));
+    *bits = handOut(16);
+    BITMAPINFO* bi = static_cast<BITMAPINFO*>(LocalLock(*info));
+    BYTE* rows = static_cast<BYTE*>(LocalLock(*bits));
+    bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi->bmiHeader.biWidth = 2;
+    bi->bmiHeader.biHeight = 2;
+    bi->bmiHeader.biPlanes = 1;
+    bi->bmiHeader.biBitCount = 24;
+    bi->bmiHeader.biCompression = BI_RGB;
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 2; ++x) {
+            BYTE* p = rows + y * 8 + x * 3;
+            p[0] = blue;
+            p[1] = green;
+            p[2] = red;
+        }
+    }
+    LocalUnlock(*bits);
+    LocalUnlock(*info);
+    return kSusieOk;
+}
+
+}  // namespace
+
+EXPORT int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
+#if TESTSPI_KIND == KIND_OLD_API
+    const char* api = "00AM";
+#else
+    const char* api = "00IN";
+#endif
+    const char* text = infoNumber == 0 ? api : infoNumber == 1 ? "Trawlix test plug-in" : nullptr;
+    if (!text || bufferLength <= 0) return 0;
+    lstrcpynA(buffer, text, bufferLength);
+    return lstrlenA(buffer);
+}
+
+EXPORT int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
+    const unsigned char* head = reinterpret_cast<const unsigned char*>(source);
+    ++calls;
+    memcpy(lastHeader, head, kSusieHeaderSize);
+    lstrcpynA(lastName, fileName, MAX_PATH);
+    return claims(head) ? 1 : 0;
+}
+
+#if TESTSPI_KIND != KIND_NO_EXPORT
+EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG, UINT, SusiePictureInfo* info) {
+#if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
+    info->width = 800;
+    info->height = 600;
+    return kSusieOk;
+#elif TESTSPI_KIND == KIND_TWIN_BLUE
+    info->width = 1024;
+    info->height = 768;
+    return kSusieOk;
+#elif TESTSPI_KIND == KIND_SLOPPY
+    info->width = 0;
+    info->height = 5;
+    info->hInfo = handOut(32);
+    return kSusieOk;
+#else
+    (void)info;
+    return kSusieUnknownFormat;
+#endif
+}
+#endif
+
+EXPORT int WINAPI GetPicture(LPCSTR, LONG, UINT, HLOCAL* info, HLOCAL* bits, SusieProgress progress,
+                             LONG data) {
+    if (progress) progress(0, 1, data);
+#if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
+    return solidPicture(info, bits, 0, 0, 255);
+#elif TESTSPI_KIND == KIND_TWIN_BLUE
+    return solidPicture(info, bits, 255, 0, 0);
+#elif TESTSPI_KIND == KIND_CLAIM_ALL
+    *info = handOut(sizeof(BITMAPINFO));
+    *bits = handOut(16);
+    return kSusieCorrupt;
+#elif TESTSPI_KIND == KIND_SLOPPY
+    solidPicture(info, bits, 0, 255, 0);
+    BITMAPINFO* bi = static_cast<BITMAPINFO*>(LocalLock(*info));
+    bi->bmiHeader.biWidth = 4000;  // far more rows and columns than the 16 bytes hold
+    bi->bmiHeader.biHeight = 4000;
+    LocalUnlock(*info);
+    return kSusieOk;
+#else
+    (void)info;
+    (void)bits;
+    return kSusieUnknownFormat;
+#endif
+}
+
+EXPORT int WINAPI ConfigurationDlg(HWND, int) {
+#if TESTSPI_KIND == KIND_NO_CONFIG
+    return kSusieNoDialog;
+#else
+    return 0;
+#endif
+}
+
+// For the tests: how often IsSupported was called, the head and name it saw last.
+EXPORT int WINAPI TestLastCall(unsigned char* header, char* name) {
+    memcpy(header, lastHeader, kSusieHeaderSize);
+    lstrcpynA(name, lastName, MAX_PATH);
+    return calls;
+}
+
+// For the tests: 1 when every handle this plug-in handed out has been freed.
+EXPORT int WINAPI TestHandlesFreed() {
+    for (int i = 0; i < handedCount; ++i) {
+        if (LocalFlags(handedOut[i]) != LMEM_INVALID_HANDLE) return 0;
+    }
+    return 1;
+}
+
+// For the tests: how many handles this plug-in handed out.
+EXPORT int WINAPI TestHandlesHandedOut() {
+    return handedCount;
+}

@@ -1,0 +1,282 @@
+// A general-purpose Susie import filter on the Windows Imaging Component:
+// PNG, JPEG, GIF, BMP, TIFF and ICO, chosen by the file's signature. Callable
+// from any thread: it brings up COM for the call where the thread has none
+// and leaves the thread's COM state as it found it.
+#include <windows.h>
+#include <wincodec.h>
+
+#include <string.h>
+
+#include "spi/susie.h"
+
+namespace {
+
+const char* const kPluginInfo[] = {
+    "00IN",
+    "Trawlix WIC decoder 1.0 (Windows Imaging Component)",
+    "*.png", "PNG",
+    "*.jpg;*.jpeg;*.jpe;*.jfif", "JPEG",
+    "*.gif", "GIF",
+    "*.bmp;*.dib", "BMP",
+    "*.tif;*.tiff", "TIFF",
+    "*.ico", "Icon",
+};
+constexpr int kPluginInfoCount = sizeof kPluginInfo / sizeof kPluginInfo[0];
+
+// Bytes of one output pixel (24-bit BGR) and rows converted per WIC call.
+constexpr UINT kOutputBytes = 3;
+constexpr UINT kRowsPerBatch = 64;
+// Largest picture decoded: what a 32-bit process can hold twice over.
+constexpr UINT64 kMaxOutputBytes = 512u * 1024 * 1024;
+
+bool startsWith(const unsigned char* head, const char* signature, size_t length) {
+    return memcmp(head, signature, length) == 0;
+}
+
+bool signatureKnown(const unsigned char* h) {
+    if (startsWith(h, "\x89PNG\r\n\x1a\n", 8)) return true;
+    if (h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF) return true;
+    if (startsWith(h, "GIF87a", 6) || startsWith(h, "GIF89a", 6)) return true;
+    if (startsWith(h, "BM", 2) && h[14] >= 12) return true;  // plus a sane info-header size
+    if (startsWith(h, "II*\0", 4) || startsWith(h, "MM\0*", 4)) return true;
+    // Icon directory: reserved 0, type 1, at least one entry with reserved byte 0.
+    return h[0] == 0 && h[1] == 0 && h[2] == 1 && h[3] == 0 && (h[4] | h[5]) != 0 && h[9] == 0;
+}
+
+// COM for the length of one call, unless the thread already has it.
+struct ComScope {
+    bool owned;
+    bool usable;
+    ComScope() {
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        owned = SUCCEEDED(hr);
+        usable = owned || hr == RPC_E_CHANGED_MODE;
+    }
+    ~ComScope() {
+        if (owned) CoUninitialize();
+    }
+};
+
+template <typename T>
+void release(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+// What one call holds of WIC, released in reverse order.
+struct Decoding {
+    IWICImagingFactory* factory = nullptr;
+    IWICStream* file = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    ~Decoding() {
+        release(frame);
+        release(decoder);
+        release(stream);
+        release(file);
+        release(factory);
+    }
+};
+
+// Opens the first frame of the picture: a file read from an offset, or a
+// memory block of the given length. Returns a Susie result.
+int openFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d) {
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&d.factory))))
+        return kSusieInternalError;
+    if (FAILED(d.factory->CreateStream(&d.stream))) return kSusieNoMemory;
+
+    if ((flag & kSusieInputMask) == kSusieInputMemory) {
+        if (!source || offsetOrLength <= 0) return kSusieReadError;
+        if (FAILED(d.stream->InitializeFromMemory(
+                reinterpret_cast<BYTE*>(const_cast<char*>(source)), offsetOrLength)))
+            return kSusieReadError;
+    } else {
+        WCHAR path[MAX_PATH * 2];
+        if (!source || offsetOrLength < 0 ||
+            !MultiByteToWideChar(CP_ACP, 0, source, -1, path, MAX_PATH * 2))
+            return kSusieReadError;
+        if (offsetOrLength == 0) {
+            if (FAILED(d.stream->InitializeFromFilename(path, GENERIC_READ))) return kSusieReadError;
+        } else {
+            ULARGE_INTEGER offset, rest;
+            offset.QuadPart = static_cast<ULONGLONG>(offsetOrLength);
+            rest.QuadPart = ~0ull - offset.QuadPart;
+            if (FAILED(d.factory->CreateStream(&d.file)) ||
+                FAILED(d.file->InitializeFromFilename(path, GENERIC_READ)) ||
+                FAILED(d.stream->InitializeFromIStreamRegion(d.file, offset, rest)))
+                return kSusieReadError;
+        }
+    }
+    if (FAILED(d.factory->CreateDecoderFromStream(d.stream, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                  &d.decoder)))
+        return kSusieUnknownFormat;
+    if (FAILED(d.decoder->GetFrame(0, &d.frame))) return kSusieCorrupt;
+    return kSusieOk;
+}
+
+SHORT bitsPerPixel(Decoding& d) {
+    WICPixelFormatGUID format;
+    IWICComponentInfo* component = nullptr;
+    IWICPixelFormatInfo* info = nullptr;
+    UINT bits = 0;
+    if (SUCCEEDED(d.frame->GetPixelFormat(&format)) &&
+        SUCCEEDED(d.factory->CreateComponentInfo(format, &component)) &&
+        SUCCEEDED(component->QueryInterface(IID_IWICPixelFormatInfo,
+                                            reinterpret_cast<void**>(&info))))
+        info->GetBitsPerPixel(&bits);
+    release(info);
+    release(component);
+    return static_cast<SHORT>(bits);
+}
+
+// Blends one row of BGRA over white into BGR.
+void blendRow(const BYTE* from, BYTE* to, UINT width) {
+    for (UINT x = 0; x < width; ++x, from += 4, to += kOutputBytes) {
+        UINT alpha = from[3];
+        for (int c = 0; c < 3; ++c) to[c] = static_cast<BYTE>((from[c] * alpha + 255 * (255 - alpha)) / 255);
+    }
+}
+
+// Converts the frame into bottom-up 24-bit rows in bits, reporting progress.
+int convertPixels(Decoding& d, UINT width, UINT height, BYTE* bits, UINT stride,
+                  SusieProgress progress, LONG data) {
+    IWICFormatConverter* converter = nullptr;
+    BYTE* batch = nullptr;
+    int result = kSusieInternalError;
+    const UINT batchStride = width * 4;
+    if (SUCCEEDED(d.factory->CreateFormatConverter(&converter)) &&
+        SUCCEEDED(converter->Initialize(d.frame, GUID_WICPixelFormat32bppBGRA,
+                                        WICBitmapDitherTypeNone, nullptr, 0,
+                                        WICBitmapPaletteTypeCustom)) &&
+        (batch = static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, batchStride * kRowsPerBatch)))) {
+        result = kSusieOk;
+        for (UINT top = 0; top < height && result == kSusieOk; top += kRowsPerBatch) {
+            if (progress && progress(static_cast<int>(top), static_cast<int>(height), data)) {
+                result = kSusieCanceled;
+                break;
+            }
+            UINT rows = height - top < kRowsPerBatch ? height - top : kRowsPerBatch;
+            WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+            if (FAILED(converter->CopyPixels(&rect, batchStride, batchStride * rows, batch))) {
+                result = kSusieCorrupt;
+                break;
+            }
+            for (UINT r = 0; r < rows; ++r) {
+                blendRow(batch + r * batchStride, bits + (height - 1 - top - r) * stride, width);
+            }
+        }
+        if (result == kSusieOk && progress) progress(static_cast<int>(height), static_cast<int>(height), data);
+    }
+    if (batch) HeapFree(GetProcessHeap(), 0, batch);
+    release(converter);
+    return result;
+}
+
+int decodePicture(LPCSTR source, LONG offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
+                  SusieProgress progress, LONG data) {
+    ComScope com;
+    if (!com.usable) return kSusieInternalError;
+    Decoding d;
+    int result = openFrame(source, offsetOrLength, flag, d);
+    if (result != kSusieOk) return result;
+    UINT width = 0, height = 0;
+    if (FAILED(d.frame->GetSize(&width, &height)) || width == 0 || height == 0) return kSusieCorrupt;
+    const UINT64 stride64 = (static_cast<UINT64>(width) * kOutputBytes + 3) & ~3ull;
+    if (stride64 * height > kMaxOutputBytes || static_cast<UINT64>(width) * 4 * kRowsPerBatch > kMaxOutputBytes)
+        return kSusieNoMemory;
+    const UINT stride = static_cast<UINT>(stride64);
+
+    HLOCAL infoHandle = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO));
+    HLOCAL bitsHandle = LocalAlloc(LMEM_MOVEABLE, static_cast<SIZE_T>(stride) * height);
+    BITMAPINFO* info = infoHandle ? static_cast<BITMAPINFO*>(LocalLock(infoHandle)) : nullptr;
+    BYTE* bits = bitsHandle ? static_cast<BYTE*>(LocalLock(bitsHandle)) : nullptr;
+    result = info && bits ? kSusieOk : kSusieNoMemory;
+    if (result == kSusieOk) {
+        BITMAPINFOHEADER& h = info->bmiHeader;
+        h.biSize = sizeof(BITMAPINFOHEADER);
+        h.biWidth = static_cast<LONG>(width);
+        h.biHeight = static_cast<LONG>(height);
+        h.biPlanes = 1;
+        h.biBitCount = 24;
+        h.biCompression = BI_RGB;
+        h.biSizeImage = stride * height;
+        // The padding bytes of each row are zeroed so the output is the same every time.
+        for (UINT y = 0; y < height; ++y) memset(bits + y * stride + width * kOutputBytes, 0, stride - width * kOutputBytes);
+        result = convertPixels(d, width, height, bits, stride, progress, data);
+    }
+    if (bits) LocalUnlock(bitsHandle);
+    if (info) LocalUnlock(infoHandle);
+    if (result != kSusieOk) {
+        if (bitsHandle) LocalFree(bitsHandle);
+        if (infoHandle) LocalFree(infoHandle);
+        return result;
+    }
+    *infoOut = infoHandle;
+    *bitsOut = bitsHandle;
+    return kSusieOk;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
+    if (infoNumber < 0 || infoNumber >= kPluginInfoCount || !buffer || bufferLength <= 0) return 0;
+    lstrcpynA(buffer, kPluginInfo[infoNumber], bufferLength);
+    return lstrlenA(buffer);
+}
+
+// source is the address of the file's first 2048 bytes, or (high word 0) an
+// open file handle to read them from.
+__declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR source) {
+    unsigned char head[kSusieHeaderSize] = {};
+    if ((source & ~static_cast<DWORD_PTR>(0xFFFF)) == 0) {
+        DWORD got = 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(source), head, sizeof head, &got, nullptr)) return 0;
+        return signatureKnown(head) ? 1 : 0;
+    }
+    return signatureKnown(reinterpret_cast<const unsigned char*>(source)) ? 1 : 0;
+}
+
+// Reads the size and depth from the picture's header; no pixel is decoded.
+__declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG offsetOrLength, UINT flag,
+                                                SusiePictureInfo* info) {
+    if (!info) return kSusieInternalError;
+    ComScope com;
+    if (!com.usable) return kSusieInternalError;
+    Decoding d;
+    int result = openFrame(source, offsetOrLength, flag, d);
+    if (result != kSusieOk) return result;
+    UINT width = 0, height = 0;
+    if (FAILED(d.frame->GetSize(&width, &height))) return kSusieCorrupt;
+    double dpiX = 0, dpiY = 0;
+    d.frame->GetResolution(&dpiX, &dpiY);
+    info->left = 0;
+    info->top = 0;
+    info->width = static_cast<LONG>(width);
+    info->height = static_cast<LONG>(height);
+    info->xDensity = static_cast<WORD>(dpiX + 0.5);
+    info->yDensity = static_cast<WORD>(dpiY + 0.5);
+    info->colorDepth = bitsPerPixel(d);
+    info->hInfo = nullptr;
+    return kSusieOk;
+}
+
+__declspec(dllexport) int WINAPI GetPicture(LPCSTR source, LONG offsetOrLength, UINT flag,
+                                            HLOCAL* bitmapInfo, HLOCAL* bits,
+                                            SusieProgress progress, LONG data) {
+    if (!bitmapInfo || !bits) return kSusieInternalError;
+    *bitmapInfo = nullptr;
+    *bits = nullptr;
+    return decodePicture(source, offsetOrLength, flag, bitmapInfo, bits, progress, data);
+}
+
+__declspec(dllexport) int WINAPI ConfigurationDlg(HWND parent, int function) {
+    if (function != 0) return kSusieNoDialog;
+    MessageBoxA(parent, kPluginInfo[1], "About", MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+}  // extern "C"

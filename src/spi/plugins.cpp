@@ -1,0 +1,202 @@
+#include "spi/plugins.h"
+
+#include <string.h>
+
+#include "app/resstring.h"
+
+SusiePlugin* spiList = nullptr;
+
+namespace {
+
+constexpr int kStringCannotChangeDirectory = 6;
+
+void appendPlugin(SusiePlugin* plugin) {
+    SusiePlugin** link = &spiList;
+    while (*link) link = &(*link)->next;
+    *link = plugin;
+}
+
+template <typename Entry>
+Entry exportOf(HMODULE module, const char* name) {
+    return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// Loads the library called name in the current directory and makes a record
+// of it when it is a complete "00IN" plug-in; otherwise unloads it. Returns
+// the record, or none.
+SusiePlugin* loadCandidate(const char* name) {
+    // ".\" keeps the loader from preferring a same-named library beside the
+    // executable or in the system folders; a broken file raises no system box.
+    char relative[kPathSize + 2] = ".\\";
+    if (!strCopyFit(relative + 2, sizeof relative - 2, name)) return nullptr;
+    UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(relative);
+    SetErrorMode(oldMode);
+    if (!module) return nullptr;
+
+    SusiePlugin* plugin = static_cast<SusiePlugin*>(textAlloc(sizeof(SusiePlugin)));
+    if (!plugin) {
+        FreeLibrary(module);
+        return nullptr;
+    }
+    plugin->moduleHandle = module;
+    strCopyFit(plugin->fileName, sizeof plugin->fileName, name);
+    plugin->GetPluginInfo = exportOf<SusieGetPluginInfo>(module, "GetPluginInfo");
+    plugin->IsSupported = exportOf<SusieIsSupported>(module, "IsSupported");
+    plugin->GetPictureInfo = exportOf<SusieGetPictureInfo>(module, "GetPictureInfo");
+    plugin->GetPicture = exportOf<SusieGetPicture>(module, "GetPicture");
+    plugin->ConfigurationDlg = exportOf<SusieConfigurationDlg>(module, "ConfigurationDlg");
+    plugin->enabled = 1;
+    plugin->order = 0;
+
+    bool complete = plugin->GetPluginInfo && plugin->IsSupported && plugin->GetPictureInfo &&
+                    plugin->GetPicture;
+    char version[8] = {};
+    if (complete) plugin->GetPluginInfo(0, version, 5);
+    if (!complete || memcmp(version, "00IN", 4) != 0) {
+        spiListUnload(plugin);
+        return nullptr;
+    }
+    return plugin;
+}
+
+void freeLocal(HLOCAL& handle) {
+    if (handle) LocalFree(handle);
+    handle = nullptr;
+}
+
+// Checks what a plug-in handed back before GDI reads it: a header GDI knows,
+// a nonzero size, and enough bytes for the colour table and for every row.
+bool bitmapFits(const BITMAPINFO* info, SIZE_T infoSize, SIZE_T bitsSize) {
+    if (!info || infoSize < sizeof(BITMAPINFOHEADER)) return false;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > infoSize) return false;
+    if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == LONG(0x80000000) || h.biPlanes != 1)
+        return false;
+    const uint32_t bpp = h.biBitCount;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
+    uint64_t colors = h.biClrUsed ? h.biClrUsed : (bpp <= 8 ? 1u << bpp : 0u);
+    if (h.biCompression == BI_BITFIELDS && (bpp == 16 || bpp == 32)) {
+        if (h.biSize == sizeof(BITMAPINFOHEADER)) colors += 3;  // the three masks
+    } else if (h.biCompression != BI_RGB) {
+        return false;
+    }
+    if (colors > 65536 || h.biSize + colors * sizeof(RGBQUAD) > infoSize) return false;
+    uint64_t stride = (static_cast<uint64_t>(h.biWidth) * bpp + 31) / 32 * 4;
+    uint64_t rows = h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight;
+    return stride * rows <= bitsSize && stride * rows < 0x80000000u;
+}
+
+// Turns a plug-in's output into a DIB section; a failed row copy only beeps.
+HBITMAP bitmapFromPlugin(HLOCAL infoHandle, HLOCAL bitsHandle) {
+    const BITMAPINFO* info = static_cast<const BITMAPINFO*>(LocalLock(infoHandle));
+    const void* bits = LocalLock(bitsHandle);
+    HBITMAP bitmap = nullptr;
+    if (info && bits && bitmapFits(info, LocalSize(infoHandle), LocalSize(bitsHandle))) {
+        void* pixels = nullptr;
+        bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        if (bitmap) {
+            LONG height = info->bmiHeader.biHeight;
+            UINT rows = static_cast<UINT>(height < 0 ? -height : height);
+            HWND desktop = GetDesktopWindow();
+            HDC dc = GetDC(desktop);
+            if (!SetDIBits(dc, bitmap, 0, rows, bits, info, DIB_RGB_COLORS)) MessageBeep(MB_ICONHAND);
+            ReleaseDC(desktop, dc);
+        }
+    }
+    if (bits) LocalUnlock(bitsHandle);
+    if (info) LocalUnlock(infoHandle);
+    return bitmap;
+}
+
+}  // namespace
+
+int spiLoadAll(const char* directory) {
+    char saved[kPathSize];
+    DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
+    if (got == 0 || got >= sizeof saved || !SetCurrentDirectoryA(directory)) {
+        resMessageBox(nullptr, kStringCannotChangeDirectory, kCaptionError, MB_OK | MB_ICONERROR);
+        return 0;
+    }
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*.spi", &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            if (SusiePlugin* plugin = loadCandidate(found.cFileName)) appendPlugin(plugin);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SetCurrentDirectoryA(saved);
+    return spiList ? 1 : 0;
+}
+
+void spiListFree(SusiePlugin* head) {
+    while (head) {
+        SusiePlugin* next = head->next;
+        textFree(head);
+        head = next;
+    }
+}
+
+void spiListUnload(SusiePlugin* head) {
+    while (head) {
+        SusiePlugin* next = head->next;
+        if (head->moduleHandle) FreeLibrary(head->moduleHandle);
+        textFree(head);
+        head = next;
+    }
+}
+
+int WINAPI spiProgress(int, int, LONG) {
+    return 0;
+}
+
+int spiReadHeader(HANDLE file, unsigned char* header) {
+    zeroFill(header, kSusieHeaderSize);
+    DWORD got = 0;
+    return ReadFile(file, header, kSusieHeaderSize, &got, nullptr) ? 1 : 0;
+}
+
+HBITMAP spiDecode(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    unsigned char header[kSusieHeaderSize];
+    spiReadHeader(file, header);
+    CloseHandle(file);
+
+    for (SusiePlugin* plugin = spiList; plugin; plugin = plugin->next) {
+        if (!plugin->IsSupported(path, reinterpret_cast<DWORD_PTR>(header))) continue;
+        // Some plug-ins hand back handles together with an error: whatever
+        // comes back is freed here.
+        HLOCAL infoHandle = nullptr;
+        HLOCAL bitsHandle = nullptr;
+        int result = plugin->GetPicture(path, 0, kSusieInputFile, &infoHandle, &bitsHandle,
+                                        spiProgress, 0);
+        HBITMAP bitmap = nullptr;
+        bool fits = false;
+        if (result == kSusieOk && infoHandle && bitsHandle) {
+            bitmap = bitmapFromPlugin(infoHandle, bitsHandle);
+            fits = bitmap != nullptr;
+        }
+        freeLocal(bitsHandle);
+        freeLocal(infoHandle);
+        if (fits) return bitmap;
+    }
+    return nullptr;
+}
+
+int spiPictureSize(const SusiePlugin& plugin, const char* fileName, const unsigned char* header,
+                   PictureSize& size) {
+    size = {0, 0};
+    if (!plugin.IsSupported(fileName, reinterpret_cast<DWORD_PTR>(header))) return 0;
+    SusiePictureInfo info = {};
+    int result = plugin.GetPictureInfo(fileName, 0, kSusieInputFile, &info);
+    if (info.hInfo) LocalFree(info.hInfo);
+    if (result != kSusieOk || info.width == 0 || info.height == 0) return 0;
+    size.width = static_cast<uint32_t>(info.width);
+    size.height = static_cast<uint32_t>(info.height);
+    return 1;
+}

@@ -1,0 +1,197 @@
+// The shipped WIC plug-in called directly, as any Susie host would call it.
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "spi/susie.h"
+#include "support/testdirs.h"
+
+namespace {
+
+std::vector<unsigned char> readAll(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+class WicPlugin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module = LoadLibraryA((buildFolder("plugins") + "wic.spi").c_str());
+        ASSERT_NE(module, nullptr);
+        info = entry<SusieGetPluginInfo>("GetPluginInfo");
+        supported = entry<SusieIsSupported>("IsSupported");
+        pictureInfo = entry<SusieGetPictureInfo>("GetPictureInfo");
+        picture = entry<SusieGetPicture>("GetPicture");
+        ASSERT_TRUE(info && supported && pictureInfo && picture);
+    }
+    void TearDown() override { FreeLibrary(module); }
+
+    template <typename Entry>
+    Entry entry(const char* name) {
+        return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+
+    static std::string picturePath(const char* name) { return buildFolder("testpictures") + name; }
+
+    HMODULE module = nullptr;
+    SusieGetPluginInfo info = nullptr;
+    SusieIsSupported supported = nullptr;
+    SusieGetPictureInfo pictureInfo = nullptr;
+    SusieGetPicture picture = nullptr;
+};
+
+TEST_F(WicPlugin, DescribesItselfAndItsFormats) {
+    char text[256] = {};
+    EXPECT_EQ(info(0, text, 5), 4);
+    EXPECT_STREQ(text, "00IN");
+    EXPECT_GT(info(1, text, sizeof text), 0);
+    EXPECT_EQ(info(2, text, sizeof text), 5);
+    EXPECT_STREQ(text, "*.png");
+    EXPECT_EQ(info(3, text, sizeof text), 3);
+    EXPECT_STREQ(text, "PNG");
+    int pairs = 0;
+    while (info(2 + 2 * pairs, text, sizeof text) > 0) ++pairs;
+    EXPECT_EQ(pairs, 6);
+    EXPECT_EQ(info(3, text, 2), 1);  // cut to the buffer, terminated
+    EXPECT_STREQ(text, "P");
+}
+
+TEST_F(WicPlugin, ClaimsFilesBySignature) {
+    for (const char* name : {"quad.png", "quad.jpg", "quad.gif", "quad.bmp", "quad.tif", "quad.ico"}) {
+        std::vector<unsigned char> head = readAll(picturePath(name));
+        head.resize(kSusieHeaderSize, 0);
+        EXPECT_NE(supported("anything.txt", reinterpret_cast<DWORD_PTR>(head.data())), 0) << name;
+    }
+    std::vector<unsigned char> text(kSusieHeaderSize, 0);
+    memcpy(text.data(), "plain text", 10);
+    EXPECT_EQ(supported("picture.png", reinterpret_cast<DWORD_PTR>(text.data())), 0);
+}
+
+TEST_F(WicPlugin, ReportsSizeAndDepthFromAFileAtAnOffsetAndFromMemory) {
+    SusiePictureInfo result = {};
+    EXPECT_EQ(pictureInfo(picturePath("quad.png").c_str(), 0, kSusieInputFile, &result), kSusieOk);
+    EXPECT_EQ(result.width, 64);
+    EXPECT_EQ(result.height, 48);
+    EXPECT_GT(result.colorDepth, 0);
+    EXPECT_EQ(result.hInfo, nullptr);
+
+    TempFolder folder;
+    std::vector<unsigned char> bytes = readAll(picturePath("quad.jpg"));
+    std::vector<unsigned char> wrapped(100 + bytes.size(), 'x');
+    memcpy(wrapped.data() + 100, bytes.data(), bytes.size());
+    std::string path = folder.path + "\\wrapped.bin";
+    ASSERT_TRUE(writeFile(path, wrapped));
+    result = {};
+    EXPECT_EQ(pictureInfo(path.c_str(), 100, kSusieInputFile, &result), kSusieOk);
+    EXPECT_EQ(result.width, 64);
+    EXPECT_EQ(result.height, 48);
+
+    result = {};
+    EXPECT_EQ(pictureInfo(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG>(bytes.size()),
+                          kSusieInputMemory, &result),
+              kSusieOk);
+    EXPECT_EQ(result.width, 64);
+
+    EXPECT_NE(pictureInfo("C:\\no\\such.png", 0, kSusieInputFile, &result), kSusieOk);
+    std::string text = folder.path + "\\text.png";
+    writeFile(text, std::string("not a picture at all"));
+    EXPECT_NE(pictureInfo(text.c_str(), 0, kSusieInputFile, &result), kSusieOk);
+}
+
+TEST_F(WicPlugin, DecodesFromMemoryIntoBottomUpRows) {
+    std::vector<unsigned char> bytes = readAll(picturePath("quad.png"));
+    HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
+    ASSERT_EQ(picture(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG>(bytes.size()),
+                      kSusieInputMemory, &infoHandle, &bitsHandle, nullptr, 0),
+              kSusieOk);
+    const BITMAPINFO* bi = static_cast<const BITMAPINFO*>(LocalLock(infoHandle));
+    const BYTE* bits = static_cast<const BYTE*>(LocalLock(bitsHandle));
+    EXPECT_EQ(bi->bmiHeader.biWidth, 64);
+    EXPECT_EQ(bi->bmiHeader.biHeight, 48);
+    EXPECT_EQ(bi->bmiHeader.biBitCount, 24);
+    const size_t stride = 64 * 3;
+    EXPECT_GE(LocalSize(bitsHandle), stride * 48);
+    // The first row in memory is the picture's bottom row: blue, then white.
+    EXPECT_EQ(bits[0], 255);
+    EXPECT_EQ(bits[1], 0);
+    EXPECT_EQ(bits[2], 0);
+    const BYTE* topRight = bits + 47 * stride + 63 * 3;
+    EXPECT_EQ(topRight[0], 0);
+    EXPECT_EQ(topRight[1], 255);
+    EXPECT_EQ(topRight[2], 0);
+    LocalUnlock(bitsHandle);
+    LocalUnlock(infoHandle);
+    LocalFree(bitsHandle);
+    LocalFree(infoHandle);
+}
+
+int WINAPI cancelAtOnce(int, int, LONG data) {
+    ++*reinterpret_cast<int*>(data);
+    return 1;
+}
+
+TEST_F(WicPlugin, StopsWhenTheProgressCallbackAsks) {
+    int calls = 0;
+    HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
+    EXPECT_EQ(picture(picturePath("quad.jpg").c_str(), 0, kSusieInputFile, &infoHandle, &bitsHandle,
+                      cancelAtOnce, reinterpret_cast<LONG>(&calls)),
+              kSusieCanceled);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(infoHandle, nullptr);
+    EXPECT_EQ(bitsHandle, nullptr);
+}
+
+// Runs GetPictureInfo on a fresh thread in the given COM state and tells
+// whether the thread's COM state afterwards is still what it was.
+struct ComProbe {
+    SusieGetPictureInfo pictureInfo;
+    std::string path;
+    DWORD model;  // COINIT_* the thread starts in, or ~0u for none
+    int result = -1;
+    bool stateKept = false;
+};
+
+DWORD WINAPI comProbeThread(void* p) {
+    ComProbe* probe = static_cast<ComProbe*>(p);
+    if (probe->model != ~0u) CoInitializeEx(nullptr, probe->model);
+    SusiePictureInfo info = {};
+    probe->result = probe->pictureInfo(probe->path.c_str(), 0, kSusieInputFile, &info);
+    if (probe->model == ~0u) {
+        // Still uninitialised: a fresh initialisation succeeds with S_OK.
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        probe->stateKept = hr == S_OK;
+        if (SUCCEEDED(hr)) CoUninitialize();
+    } else {
+        // Still in the same apartment: initialising it again answers S_FALSE.
+        HRESULT hr = CoInitializeEx(nullptr, probe->model);
+        probe->stateKept = hr == S_FALSE;
+        if (SUCCEEDED(hr)) CoUninitialize();
+        CoUninitialize();
+    }
+    return 0;
+}
+
+TEST_F(WicPlugin, LeavesTheCallersComStateAsItFoundIt) {
+    for (DWORD model : {static_cast<DWORD>(~0u), static_cast<DWORD>(COINIT_APARTMENTTHREADED),
+                        static_cast<DWORD>(COINIT_MULTITHREADED)}) {
+        ComProbe probe{pictureInfo, picturePath("quad.gif"), model};
+        HANDLE thread = CreateThread(nullptr, 0, comProbeThread, &probe, 0, nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        EXPECT_EQ(probe.result, kSusieOk) << model;
+        EXPECT_TRUE(probe.stateKept) << model;
+    }
+}
+
+}  // namespace

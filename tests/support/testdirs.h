@@ -1,0 +1,23 @@
+// Folders the Windows tests work in: the build tree's plug-ins and pictures,
+// found beside the test executable, and fresh temporary folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// "<build>\<name>\", where the test executables sit in "<build>\tests".
+std::string buildFolder(const char* name);
+
+// A new empty folder under the temporary folder, removed with everything in
+// it when the record ends.
+struct TempFolder {
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path;  // no trailing backslash
+};
+
+// Writes bytes to path; true on success.
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+bool writeFile(const std::string& path, const std::string& text);
