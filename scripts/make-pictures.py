@@ -32,6 +32,9 @@ def write_tests(target):
     image.save(os.path.join(target, "quad.tif"))
     image.save(os.path.join(target, "quad.jpg"), quality=95, subsampling=0)
     image.save(os.path.join(target, "quadp.jpg"), quality=95, subsampling=0, progressive=True)
+    exif = Image.Exif()
+    exif[0x010F] = "Trawlix test camera"
+    image.save(os.path.join(target, "quade.jpg"), quality=95, subsampling=0, exif=exif.tobytes())
     image.convert("P", palette=Image.Palette.ADAPTIVE, colors=4).save(
         os.path.join(target, "quad.gif"))
     quadrants(32, 32).save(os.path.join(target, "quad.ico"), sizes=[(32, 32)])

@@ -7,9 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
 
-bundle="$root/build/bundle"
-mkdir -p "$bundle"
-cp "$root/build/target/trawlix.exe" "$bundle/"
+# The build lays out the bundle: trawlix.exe, plugins\, samples\.
+bundle="$root/build/target/bundle"
 
 export WINEPREFIX="$root/build/run-prefix"
 export WINEDEBUG=-all

@@ -7,6 +7,7 @@
 
 #include <string.h>
 
+#include "headers.h"
 #include "spi/susie.h"
 
 namespace {
@@ -218,6 +219,66 @@ int decodePicture(LPCSTR source, LONG offsetOrLength, UINT flag, HLOCAL* infoOut
     return kSusieOk;
 }
 
+// The picture behind GetPictureInfo's arguments as a HeaderSource: a file
+// read from an offset, or a memory block.
+struct SourceBytes {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    uint64_t base = 0;
+    const unsigned char* memory = nullptr;
+    uint64_t length = 0;
+    ~SourceBytes() {
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+};
+
+uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t count) {
+    SourceBytes* s = static_cast<SourceBytes*>(context);
+    if (s->memory) {
+        if (position >= s->length) return 0;
+        uint64_t left = s->length - position;
+        uint32_t n = left < count ? static_cast<uint32_t>(left) : count;
+        memcpy(buffer, s->memory + position, n);
+        return n;
+    }
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(s->base + position);
+    DWORD got = 0;
+    if (!SetFilePointerEx(s->file, at, nullptr, FILE_BEGIN) ||
+        !ReadFile(s->file, buffer, count, &got, nullptr))
+        return 0;
+    return got;
+}
+
+// Size and depth from the header of the formats whose codecs would decode
+// every pixel just to open the picture. False leaves the question to WIC.
+bool factsFromHeader(LPCSTR source, LONG offsetOrLength, UINT flag, SusiePictureInfo* info) {
+    SourceBytes bytes;
+    if ((flag & kSusieInputMask) == kSusieInputMemory) {
+        if (!source || offsetOrLength <= 0) return false;
+        bytes.memory = reinterpret_cast<const unsigned char*>(source);
+        bytes.length = static_cast<uint64_t>(offsetOrLength);
+    } else {
+        if (!source || offsetOrLength < 0) return false;
+        bytes.file = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (bytes.file == INVALID_HANDLE_VALUE) return false;
+        bytes.base = static_cast<uint64_t>(offsetOrLength);
+    }
+    HeaderFacts facts;
+    if (!headerFacts(HeaderSource{&bytes, readSource}, facts) || facts.width > 0x7FFFFFFF ||
+        facts.height > 0x7FFFFFFF)
+        return false;
+    info->left = 0;
+    info->top = 0;
+    info->width = static_cast<LONG>(facts.width);
+    info->height = static_cast<LONG>(facts.height);
+    info->xDensity = 0;
+    info->yDensity = 0;
+    info->colorDepth = static_cast<SHORT>(facts.depth);
+    info->hInfo = nullptr;
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -244,6 +305,7 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR source) {
 __declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG offsetOrLength, UINT flag,
                                                 SusiePictureInfo* info) {
     if (!info) return kSusieInternalError;
+    if (factsFromHeader(source, offsetOrLength, flag, info)) return kSusieOk;
     ComScope com;
     if (!com.usable) return kSusieInternalError;
     Decoding d;

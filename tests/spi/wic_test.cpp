@@ -109,6 +109,25 @@ TEST_F(WicPlugin, ReportsSizeAndDepthFromAFileAtAnOffsetAndFromMemory) {
     EXPECT_NE(pictureInfo(text.c_str(), 0, kSusieInputFile, &result), kSusieOk);
 }
 
+TEST_F(WicPlugin, ReportsTheSizeItDecodesForEveryFormat) {
+    for (const char* name : {"quad.png", "alpha.png", "quad.jpg", "quadp.jpg", "quade.jpg",
+                             "quad.gif", "quad.bmp", "quad.tif", "quad.ico"}) {
+        SusiePictureInfo result = {};
+        ASSERT_EQ(pictureInfo(picturePath(name).c_str(), 0, kSusieInputFile, &result), kSusieOk) << name;
+        HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
+        ASSERT_EQ(picture(picturePath(name).c_str(), 0, kSusieInputFile, &infoHandle, &bitsHandle,
+                          nullptr, 0),
+                  kSusieOk)
+            << name;
+        const BITMAPINFO* bi = static_cast<const BITMAPINFO*>(LocalLock(infoHandle));
+        EXPECT_EQ(result.width, bi->bmiHeader.biWidth) << name;
+        EXPECT_EQ(result.height, bi->bmiHeader.biHeight) << name;
+        LocalUnlock(infoHandle);
+        LocalFree(infoHandle);
+        LocalFree(bitsHandle);
+    }
+}
+
 TEST_F(WicPlugin, DecodesFromMemoryIntoBottomUpRows) {
     std::vector<unsigned char> bytes = readAll(picturePath("quad.png"));
     HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
