@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-// "<build>\<name>\", where the test executables sit in "<build>\tests".
+// "<build>\<name>", where the test executables sit in "<build>\tests".
+std::string buildPath(const char* name);
+// The same with a trailing backslash.
 std::string buildFolder(const char* name);
 
 // A new empty folder under the temporary folder, removed with everything in

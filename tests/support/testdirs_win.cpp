@@ -3,13 +3,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
-std::string buildFolder(const char* name) {
+std::string buildPath(const char* name) {
     char exe[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, exe, sizeof exe);
     std::string path(exe, length);
     path.erase(path.find_last_of('\\'));   // the tests folder
     path.erase(path.find_last_of('\\') + 1);  // the build tree
-    return path + name + "\\";
+    return path + name;
+}
+
+std::string buildFolder(const char* name) {
+    return buildPath(name) + "\\";
 }
 
 TempFolder::TempFolder() {
