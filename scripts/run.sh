@@ -23,6 +23,12 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: no DISPLAY; started Xvfb on $DISPLAY (take a screenshot with: xwd -root -display $DISPLAY)"
   sleep 1
 fi
+# A newcomer lands in a working program: name the bundled plug-ins.
+if [ ! -f "$bundle/trawlix.ini" ]; then
+  plugins=$(winepath -w "$bundle/plugins" 2>/dev/null)
+  printf '[trawlix]\r\nSPIDir=%s\r\n' "$plugins" >"$bundle/trawlix.ini"
+  echo "run: wrote $bundle/trawlix.ini naming the bundled plug-ins"
+fi
 cd "$bundle"
 echo "run: starting $bundle/trawlix.exe"
 status=0

@@ -19,7 +19,7 @@ const int kStringIds[] = {
     1, 2, 3, 4, 5, 6, 7, 8, 9, 1000, 1001, 1002, 1003,
     2000, 2001, 2002, 2003, 2004, 2005, 2006, 2007, 2008,
     3000, 3001, 3003, 3004, 3005, 3006, 3007, 3008, 3009, 3010, 3011, 3012, 3013, 3014,
-    3015, 3016, 3017, 3018, 3019, 3020, 3021, 3022, 3023, 3024, 3025,
+    3015, 3016, 3017, 3018, 3019, 3020, 3021, 3022, 3023, 3024, 3025, 3026,
     40001, 40002, 40003, 40004, 40005, 40006, 40007, 40008, 40009, 40010, 40011,
     40022, 40041, 40044,
 };
@@ -165,7 +165,7 @@ TEST_F(Resources, DropDownMenusHoldTheirItemsInOrder) {
     HMENU bar = LoadMenuIndirectA(resource(RT_MENU, IDR_MENU_BAR, kJapanese));
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(GetMenuItemCount(bar), 3);
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 0), 0), static_cast<UINT>(IDC_ADD_CONDITION));
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 0), 0), static_cast<UINT>(CMD_ADD_CONDITION));
     DestroyMenu(bar);
 }
 

@@ -1,0 +1,136 @@
+#include "ui/toolist.h"
+
+#include "resource.h"
+
+const char kToolistClass[] = "qlx_toolistWnd";
+HIMAGELIST toolistImages = nullptr;
+
+namespace {
+
+constexpr uint32_t kInitialSortTag = 0xFFFF0000u;
+constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                CCS_NODIVIDER | CCS_TOP;  // 0x50000941
+constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS;  // 0x50000009
+constexpr DWORD kListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;  // 0x25
+
+ToolistState* stateOf(HWND window) {
+    return reinterpret_cast<ToolistState*>(GetWindowLongPtrA(window, 0));
+}
+
+// The procedure a subclass replaced, kept in the window's user-data slot.
+WNDPROC savedProc(HWND window) {
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Installs proc on window by the convention: proc answers WM_APP by saving
+// the current procedure and putting itself in its place.
+LRESULT installSubclass(HWND window, WNDPROC proc) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_WNDPROC));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    return 0;
+}
+
+LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
+    ToolistState* s = static_cast<ToolistState*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ToolistState)));
+    if (!s) return -1;
+    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(s));
+    s->owner = static_cast<HWND>(create->lpCreateParams);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    s->toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", kToolbarStyle, 0, 0, 0, 0, window,
+                                 nullptr, instance, nullptr);
+    toolistKeyProc(s->toolbar, WM_APP, 0, 0);
+    SendMessageA(s->toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(s->toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolistImages));
+    SendMessageA(s->toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+
+    s->list = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 0, 0, 0, 0, window, nullptr,
+                              instance, nullptr);
+    toolistKeyProc(s->list, WM_APP, 0, 0);
+    SendMessageA(s->list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyle);
+    s->sortTag = kInitialSortTag;
+    return 0;
+}
+
+void onSize(HWND window, const ToolistState& s, WPARAM wParam, LPARAM lParam) {
+    SendMessageA(s.toolbar, WM_SIZE, wParam, lParam);
+    RECT bar, client;
+    GetClientRect(s.toolbar, &bar);
+    GetClientRect(window, &client);
+    SetWindowPos(s.list, nullptr, 0, bar.bottom, client.right, client.bottom - bar.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT onToolistMessage(ToolistState& s, WPARAM wParam, LPARAM lParam) {
+    switch (wParam) {
+    case kToolistToolbar: return reinterpret_cast<LRESULT>(s.toolbar);
+    case kToolistList: return reinterpret_cast<LRESULT>(s.list);
+    case kToolistGetSortTag: return static_cast<LRESULT>(s.sortTag);
+    case kToolistSetSortTag:
+        s.sortTag = static_cast<uint32_t>(lParam);
+        return static_cast<LRESULT>(s.sortTag);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK toolistProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) return onCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    ToolistState* s = stateOf(window);
+    if (!s) return DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+    case WM_USER:
+        return onToolistMessage(*s, wParam, lParam);
+    case WM_SIZE:
+        onSize(window, *s, wParam, lParam);
+        return 0;
+    case WM_NOTIFY:
+    case WM_COMMAND:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return SendMessageA(s->owner, message, wParam, lParam);
+    case WM_DESTROY:
+        SetWindowLongPtrA(window, 0, 0);
+        HeapFree(GetProcessHeap(), 0, s);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK toolistKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) return installSubclass(window, toolistKeyProc);
+    if ((message == WM_KEYDOWN || message == WM_KEYUP) && (wParam == VK_RETURN || wParam == VK_TAB))
+        return SendMessageA(GetParent(window), message, wParam, lParam);
+    return CallWindowProcA(savedProc(window), window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK dropForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) return installSubclass(window, dropForwardProc);
+    if (message == WM_DROPFILES) return SendMessageA(GetParent(window), message, wParam, lParam);
+    return CallWindowProcA(savedProc(window), window, message, wParam, lParam);
+}
+
+int toolistInit() {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = toolistProc;
+    wc.cbWndExtra = sizeof(ToolistState*);
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kToolistClass;
+    if (!RegisterClassExA(&wc)) return 0;
+    toolistImages = ImageList_LoadImageA(wc.hInstance, MAKEINTRESOURCEA(IDB_TOOLBAR), 16, 4,
+                                         RGB(255, 0, 255), IMAGE_BITMAP, 0);
+    return toolistImages ? 1 : 0;
+}
+
+void toolistTerm() {
+    if (toolistImages) ImageList_Destroy(toolistImages);
+    toolistImages = nullptr;
+}
+
+HWND toolistCreate(HWND parent, HWND owner) {
+    return CreateWindowExA(WS_EX_CLIENTEDGE, kToolistClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+                           parent, nullptr, GetModuleHandleA(nullptr), owner);
+}

@@ -1,0 +1,44 @@
+// The toolist: a flat toolbar over a report list view with check boxes, both
+// forwarding what happens in them to one owner window. Also the subclass
+// convention its children share with the directory prompt: sending a window
+// WM_APP through a subclass procedure installs that procedure.
+#pragma once
+
+#include <stdint.h>
+
+#include "app/platform.h"
+
+#include <commctrl.h>
+
+extern const char kToolistClass[];  // "qlx_toolistWnd"
+
+// The toolist message (WM_USER): wParam 0 answers the toolbar, 1 the list,
+// 2 sortTag; 3 stores lParam in sortTag and answers it; others answer 0.
+constexpr WPARAM kToolistToolbar = 0;
+constexpr WPARAM kToolistList = 1;
+constexpr WPARAM kToolistGetSortTag = 2;
+constexpr WPARAM kToolistSetSortTag = 3;
+
+struct ToolistState {
+    HWND owner;  // receives every notification, command and key
+    HWND toolbar;
+    HWND list;
+    uint32_t sortTag;  // kept for the owner, never interpreted here
+};
+
+// The image strip every toolbar shares, from toolistInit to toolistTerm.
+extern HIMAGELIST toolistImages;
+
+// Registers the class and loads toolistImages; 1 on success.
+int toolistInit();
+// Destroys toolistImages.
+void toolistTerm();
+
+// Creates a visible toolist child of parent that forwards to owner.
+HWND toolistCreate(HWND parent, HWND owner);
+
+// Subclass procedures, installed by sending the window WM_APP through them.
+// toolistKeyProc sends Return and Tab to the parent instead of the window;
+// dropForwardProc sends dropped files to the parent.
+LRESULT CALLBACK toolistKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK dropForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
