@@ -38,6 +38,7 @@ def write_tests(target):
     image.convert("P", palette=Image.Palette.ADAPTIVE, colors=4).save(
         os.path.join(target, "quad.gif"))
     quadrants(32, 32).save(os.path.join(target, "quad.ico"), sizes=[(32, 32)])
+    quadrants(400, 300).save(os.path.join(target, "wide.png"))
     # Top-left quadrant fully transparent: it blends to white.
     alpha = quadrants(64, 48, "RGBA")
     ImageDraw.Draw(alpha).rectangle((0, 0, 31, 23), fill=(255, 0, 0, 0))

@@ -1,0 +1,30 @@
+// Helpers for tests of real windows: a plain parent that records what
+// reaches it, message pumping, and the registration of the program's classes.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+struct ReceivedMessage {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+// A visible top-level window of a plain class that records every key,
+// command and notification it receives.
+struct RecordingWindow {
+    RecordingWindow(int width = 640, int height = 480);
+    ~RecordingWindow();
+    HWND window = nullptr;
+    std::vector<ReceivedMessage> received;
+    bool got(UINT message, WPARAM wParam) const;
+    int notifications(UINT code) const;
+};
+
+// Dispatches the messages waiting for this thread.
+void pumpMessages();
+
+// Registers the common controls and the program's window classes once.
+void registerProgramClasses();

@@ -1,0 +1,73 @@
+#include "support/windows.h"
+
+#include <commctrl.h>
+
+#include "ui/divider.h"
+#include "ui/pikture.h"
+#include "ui/toolist.h"
+
+namespace {
+
+const char kRecordingClass[] = "trawlixTestRecorder";
+
+LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self && (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_COMMAND ||
+                 message == WM_NOTIFY || message == WM_DROPFILES)) {
+        LPARAM kept = message == WM_NOTIFY ? static_cast<LPARAM>(reinterpret_cast<NMHDR*>(lParam)->code) : lParam;
+        self->received.push_back({message, wParam, kept});
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+RecordingWindow::RecordingWindow(int width, int height) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = recordingProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kRecordingClass;
+        registered = RegisterClassA(&wc) != 0;
+    }
+    window = CreateWindowExA(0, kRecordingClass, "test", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+RecordingWindow::~RecordingWindow() {
+    DestroyWindow(window);
+}
+
+bool RecordingWindow::got(UINT message, WPARAM wParam) const {
+    for (const ReceivedMessage& m : received) {
+        if (m.message == message && m.wParam == wParam) return true;
+    }
+    return false;
+}
+
+int RecordingWindow::notifications(UINT code) const {
+    int count = 0;
+    for (const ReceivedMessage& m : received) count += m.message == WM_NOTIFY && static_cast<UINT>(m.lParam) == code;
+    return count;
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void registerProgramClasses() {
+    static bool done = false;
+    if (done) return;
+    InitCommonControls();
+    dividerInit();
+    toolistInit();
+    piktureInit();
+    done = true;
+}
