@@ -3,7 +3,7 @@
 # the display the test session started (see wine-session.sh).
 # Usage: wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
 set -u
-build=$1
+build=$(cd "$1" && pwd)
 shift
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all

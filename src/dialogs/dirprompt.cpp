@@ -35,8 +35,11 @@ void onOk(HWND dialog) {
     char* path = static_cast<char*>(textAlloc(length + 1));
     if (!path) return;
     GetDlgItemTextA(dialog, IDC_PATH_EDIT, path, static_cast<int>(length + 1));
+    // The box's own visibility, which its hiding at start-up sets, whether or
+    // not the dialog itself is on screen yet.
     HWND check = GetDlgItem(dialog, IDC_RECURSE_CHECK);
-    bool recurse = IsWindowVisible(check) && IsDlgButtonChecked(dialog, IDC_RECURSE_CHECK) == BST_CHECKED;
+    bool offered = (GetWindowLongPtrA(check, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool recurse = offered && IsDlgButtonChecked(dialog, IDC_RECURSE_CHECK) == BST_CHECKED;
     EndDialog(dialog, static_cast<INT_PTR>(reinterpret_cast<UINT_PTR>(path) | (recurse ? kDirPromptRecurse : 0)));
 }
 

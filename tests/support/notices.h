@@ -1,8 +1,9 @@
-// Watches the notices a module shows the user while a test runs, answering
-// each at once: on Windows the real message boxes, caught by a hook; on the
+// Answers the dialogs and message boxes a module shows while a test runs: on
+// Windows the real windows, caught by a hook as they are activated; on the
 // host the header reader's notice routine.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/platform.h"
@@ -14,6 +15,19 @@ struct NoticeWatch {
     HWND owner = nullptr; // of the latest notice
 };
 
-// Starts counting into watch until noticeWatchEnd; one watch at a time.
+// Counts notices into watch until noticeWatchEnd, pressing each one's
+// default button as a user pressing Enter would. One watch at a time.
 void noticeWatchBegin(NoticeWatch& watch);
 void noticeWatchEnd();
+
+#ifdef _WIN32
+// Calls act for every dialog box (message boxes included) activated on this
+// thread until dialogWatchEnd; index counts the dialogs seen before it.
+// act answers the dialog itself, typically by posting a command to it.
+void dialogWatchBegin(std::function<void(HWND dialog, int index)> act);
+void dialogWatchEnd();
+
+// The text of a message box, and its caption.
+std::string messageBoxText(HWND box);
+std::string windowText(HWND window);
+#endif

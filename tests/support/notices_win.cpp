@@ -1,37 +1,57 @@
 #include "support/notices.h"
 
-static NoticeWatch* current = nullptr;
-static HHOOK hook = nullptr;
+namespace {
 
-// A message box is activated once its text is in place; note it and close it
-// with its default button, as a user pressing Enter would.
-static LRESULT CALLBACK watchProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && current) {
-        HWND box = reinterpret_cast<HWND>(wParam);
+std::function<void(HWND, int)> currentAct;
+int seen = 0;
+HHOOK hook = nullptr;
+
+// A dialog is activated once its controls are in place: the moment to act.
+LRESULT CALLBACK watchProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && currentAct) {
+        HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
-        GetClassNameA(box, className, sizeof className);
-        if (lstrcmpA(className, "#32770") == 0) {
-            char text[1024] = {};
-            char caption[256] = {};
-            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            GetWindowTextA(box, caption, sizeof caption);
-            ++current->count;
-            current->text = text;
-            current->caption = caption;
-            current->owner = GetWindow(box, GW_OWNER);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
+        GetClassNameA(dialog, className, sizeof className);
+        if (lstrcmpA(className, "#32770") == 0) currentAct(dialog, seen++);
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
 
-void noticeWatchBegin(NoticeWatch& watch) {
-    current = &watch;
+}  // namespace
+
+void dialogWatchBegin(std::function<void(HWND, int)> act) {
+    currentAct = std::move(act);
+    seen = 0;
     hook = SetWindowsHookExA(WH_CBT, watchProc, nullptr, GetCurrentThreadId());
 }
 
-void noticeWatchEnd() {
+void dialogWatchEnd() {
     if (hook) UnhookWindowsHookEx(hook);
     hook = nullptr;
-    current = nullptr;
+    currentAct = nullptr;
+}
+
+// WM_GETTEXT, unlike GetWindowText, also reads controls of other processes.
+std::string windowText(HWND window) {
+    char text[1024] = {};
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string messageBoxText(HWND box) {
+    return windowText(GetDlgItem(box, 0xFFFF));
+}
+
+void noticeWatchBegin(NoticeWatch& watch) {
+    dialogWatchBegin([&watch](HWND box, int) {
+        ++watch.count;
+        watch.text = messageBoxText(box);
+        watch.caption = windowText(box);
+        watch.owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+}
+
+void noticeWatchEnd() {
+    dialogWatchEnd();
 }
