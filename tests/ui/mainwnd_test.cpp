@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/resstring.h"
 #include "app/startup.h"
 #include "app/text.h"
 #include "resource.h"
@@ -128,11 +129,15 @@ TEST_F(MainWindow, ToolbarsCarryTheirButtonsInOrder) {
 }
 
 TEST_F(MainWindow, ListsHaveTheirColumnsAndStyles) {
+    // Headers in the user's language: the string table decides.
+    auto heading = [](int id, int width) { return std::string(resString(id)) + "/" + std::to_string(width); };
     EXPECT_EQ(columns(mainResultList(window)),
-              (std::vector<std::string>{"FileName/200", "PictureSize/100", "FileSize/100", "FullPath/100",
-                                        "Handled by/100"}));
-    EXPECT_EQ(columns(mainConditionList(window)), (std::vector<std::string>{"PictureSize/100", "Condition/50"}));
-    EXPECT_EQ(columns(mainExcludeList(window)), (std::vector<std::string>{"ExcludePath/150"}));
+              (std::vector<std::string>{heading(IDS_COL_FILENAME, 200), heading(IDS_COL_PICTURESIZE, 100),
+                                        heading(IDS_COL_FILESIZE, 100), heading(IDS_COL_FULLPATH, 100),
+                                        heading(IDS_COL_HANDLEDBY, 100)}));
+    EXPECT_EQ(columns(mainConditionList(window)),
+              (std::vector<std::string>{heading(IDS_COL_PICTURESIZE, 100), heading(IDS_COL_CONDITION, 50)}));
+    EXPECT_EQ(columns(mainExcludeList(window)), (std::vector<std::string>{heading(IDS_COL_EXCLUDEPATH, 150)}));
     for (HWND list : {mainConditionList(window), mainExcludeList(window)}) {
         EXPECT_NE(GetWindowLongPtrA(list, GWL_STYLE) & LVS_NOSORTHEADER, 0);
         EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
