@@ -20,8 +20,11 @@ if [ -z "${DISPLAY:-}" ]; then
   xvfb_pid=$!
   trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb_pid 2>/dev/null || true' EXIT
   export DISPLAY=":$n"
-  echo "run: no DISPLAY; started Xvfb on $DISPLAY (take a screenshot with: xwd -root -display $DISPLAY)"
+  echo "run: no DISPLAY; started Xvfb on $DISPLAY (screenshot: import -window root -display $DISPLAY shot.png)"
   sleep 1
+  # Xvfb has no window manager: Wine's virtual desktop frames the window.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
 fi
 # A newcomer lands in a working program: name the bundled plug-ins.
 if [ ! -f "$bundle/trawlix.ini" ]; then
