@@ -117,6 +117,14 @@ int openFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d) {
     return kSusieOk;
 }
 
+// Opens the first frame and reads its size; a Susie result.
+int openSizedFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d, UINT& width, UINT& height) {
+    int result = openFrame(source, offsetOrLength, flag, d);
+    if (result != kSusieOk) return result;
+    if (FAILED(d.frame->GetSize(&width, &height)) || width == 0 || height == 0) return kSusieCorrupt;
+    return kSusieOk;
+}
+
 SHORT bitsPerPixel(Decoding& d) {
     WICPixelFormatGUID format;
     IWICComponentInfo* component = nullptr;
@@ -180,10 +188,9 @@ int decodePicture(LPCSTR source, LONG offsetOrLength, UINT flag, HLOCAL* infoOut
     ComScope com;
     if (!com.usable) return kSusieInternalError;
     Decoding d;
-    int result = openFrame(source, offsetOrLength, flag, d);
-    if (result != kSusieOk) return result;
     UINT width = 0, height = 0;
-    if (FAILED(d.frame->GetSize(&width, &height)) || width == 0 || height == 0) return kSusieCorrupt;
+    int result = openSizedFrame(source, offsetOrLength, flag, d, width, height);
+    if (result != kSusieOk) return result;
     const UINT64 stride64 = (static_cast<UINT64>(width) * kOutputBytes + 3) & ~3ull;
     if (stride64 * height > kMaxOutputBytes || static_cast<UINT64>(width) * 4 * kRowsPerBatch > kMaxOutputBytes)
         return kSusieNoMemory;
@@ -309,10 +316,9 @@ __declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG offsetOrLeng
     ComScope com;
     if (!com.usable) return kSusieInternalError;
     Decoding d;
-    int result = openFrame(source, offsetOrLength, flag, d);
-    if (result != kSusieOk) return result;
     UINT width = 0, height = 0;
-    if (FAILED(d.frame->GetSize(&width, &height))) return kSusieCorrupt;
+    int result = openSizedFrame(source, offsetOrLength, flag, d, width, height);
+    if (result != kSusieOk) return result;
     double dpiX = 0, dpiY = 0;
     d.frame->GetResolution(&dpiX, &dpiY);
     info->left = 0;

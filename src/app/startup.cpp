@@ -13,6 +13,7 @@
 #include "ui/mainwnd.h"
 #include "ui/pikture.h"
 #include "ui/toolist.h"
+#include "ui/windowslot.h"
 
 namespace {
 
@@ -78,17 +79,9 @@ void runMainWindow() {
 
 HWND mainWindowCreate() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = mainWndProc;
-    wc.cbWndExtra = sizeof(MainWindowState*);
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kMainClass;
-    if (!RegisterClassExA(&wc)) {
+    if (!slotClassRegister(kMainClass, mainWndProc, CS_HREDRAW | CS_VREDRAW, LoadCursorA(nullptr, IDC_ARROW),
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                           LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP)))) {
         fatal(IDS_REGISTER_FAILED);
         return nullptr;
     }

@@ -1,16 +1,13 @@
 #include "ui/divider.h"
 
 #include "ui/layout.h"
+#include "ui/windowslot.h"
 
 const char kDividerClass[] = "qlx_dividerWnd";
 
 namespace {
 
 constexpr int32_t kInitialPosition = 200;
-
-DividerState* stateOf(HWND window) {
-    return reinterpret_cast<DividerState*>(GetWindowLongPtrA(window, 0));
-}
 
 int32_t extentOf(HWND window, const DividerState& s) {
     RECT client;
@@ -32,12 +29,10 @@ void dividerLayout(HWND window, const DividerState& s) {
 }
 
 LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
-    DividerState* s = static_cast<DividerState*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(DividerState)));
+    DividerState* s = slotStateCreate<DividerState>(window);
     if (!s) return -1;
     s->orientation = static_cast<int32_t>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
     s->position = kInitialPosition;
-    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(s));
     return 0;
 }
 
@@ -72,7 +67,7 @@ void onButtonDown(HWND window, DividerState& s, int x, int y) {
 
 LRESULT CALLBACK dividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
-    DividerState* s = stateOf(window);
+    DividerState* s = slotState<DividerState>(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     // Mouse coordinates are signed 16-bit: negative left of or above the window.
     const int x = static_cast<short>(LOWORD(lParam));
@@ -96,8 +91,7 @@ LRESULT CALLBACK dividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYUP:
         return SendMessageA(GetParent(window), message, wParam, lParam);
     case WM_DESTROY:
-        SetWindowLongPtrA(window, 0, 0);
-        HeapFree(GetProcessHeap(), 0, s);
+        slotStateDestroy(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -106,14 +100,8 @@ LRESULT CALLBACK dividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 int dividerInit() {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = dividerProc;
-    wc.cbWndExtra = sizeof(DividerState*);
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kDividerClass;
-    return RegisterClassExA(&wc) ? 1 : 0;
+    return slotClassRegister(kDividerClass, dividerProc, 0, nullptr,
+                             reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 void dividerTerm() {}

@@ -10,6 +10,7 @@
 #include "ui/divider.h"
 #include "ui/pikture.h"
 #include "ui/toolist.h"
+#include "ui/windowslot.h"
 
 const char kMainClass[] = "trawlixMainWnd";
 
@@ -106,10 +107,8 @@ void setPane(HWND divider, int index, HWND pane) {
 }
 
 LRESULT onCreate(HWND window) {
-    MainWindowState* s = static_cast<MainWindowState*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(MainWindowState)));
+    MainWindowState* s = slotStateCreate<MainWindowState>(window);
     if (!s) return -1;
-    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(s));
     mainCreate(window);
     s->workerThreadId = 0;
     s->shellMenu = nullptr;
@@ -146,7 +145,7 @@ void onNotify(HWND window, NMHDR* header) {
 }  // namespace
 
 MainWindowState* mainState(HWND window) {
-    return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, 0));
+    return slotState<MainWindowState>(window);
 }
 
 void mainCreate(HWND window) {

@@ -6,14 +6,11 @@
 #include "app/text.h"
 #include "spi/plugins.h"
 #include "ui/layout.h"
+#include "ui/windowslot.h"
 
 const char kPiktureClass[] = "qlx_pikturewnd";
 
 namespace {
-
-PiktureState* stateOf(HWND window) {
-    return reinterpret_cast<PiktureState*>(GetWindowLongPtrA(window, 0));
-}
 
 void repaint(HWND window) {
     InvalidateRect(window, nullptr, FALSE);
@@ -156,18 +153,16 @@ LRESULT onKey(HWND window, PiktureState& s, UINT message, WPARAM key, LPARAM lPa
 }
 
 LRESULT onCreate(HWND window) {
-    PiktureState* s = static_cast<PiktureState*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(PiktureState)));
+    PiktureState* s = slotStateCreate<PiktureState>(window);
     if (!s) return -1;
     s->fitMode = 1;
-    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(s));
     SetWindowLongPtrA(window, GWL_EXSTYLE, GetWindowLongPtrA(window, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
     return 0;
 }
 
 LRESULT CALLBACK piktureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(window);
-    PiktureState* s = stateOf(window);
+    PiktureState* s = slotState<PiktureState>(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_USER:
@@ -203,8 +198,7 @@ LRESULT CALLBACK piktureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return onKey(window, *s, message, wParam, lParam);
     case WM_DESTROY:
         clearPicture(*s);
-        SetWindowLongPtrA(window, 0, 0);
-        HeapFree(GetProcessHeap(), 0, s);
+        slotStateDestroy(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -213,15 +207,8 @@ LRESULT CALLBACK piktureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 int piktureInit() {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = piktureProc;
-    wc.cbWndExtra = sizeof(PiktureState*);
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPiktureClass;
-    return RegisterClassExA(&wc) ? 1 : 0;
+    return slotClassRegister(kPiktureClass, piktureProc, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS,
+                             LoadCursorA(nullptr, IDC_ARROW), nullptr);
 }
 
 void piktureTerm() {}

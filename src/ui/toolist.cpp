@@ -1,6 +1,7 @@
 #include "ui/toolist.h"
 
 #include "resource.h"
+#include "ui/windowslot.h"
 
 const char kToolistClass[] = "qlx_toolistWnd";
 HIMAGELIST toolistImages = nullptr;
@@ -12,10 +13,6 @@ constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_T
                                 CCS_NODIVIDER | CCS_TOP;  // 0x50000941
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS;  // 0x50000009
 constexpr DWORD kListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;  // 0x25
-
-ToolistState* stateOf(HWND window) {
-    return reinterpret_cast<ToolistState*>(GetWindowLongPtrA(window, 0));
-}
 
 // The procedure a subclass replaced, kept in the window's user-data slot.
 WNDPROC savedProc(HWND window) {
@@ -31,10 +28,8 @@ LRESULT installSubclass(HWND window, WNDPROC proc) {
 }
 
 LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
-    ToolistState* s = static_cast<ToolistState*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ToolistState)));
+    ToolistState* s = slotStateCreate<ToolistState>(window);
     if (!s) return -1;
-    SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(s));
     s->owner = static_cast<HWND>(create->lpCreateParams);
     HINSTANCE instance = GetModuleHandleA(nullptr);
 
@@ -76,7 +71,7 @@ LRESULT onToolistMessage(ToolistState& s, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK toolistProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE) return onCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
-    ToolistState* s = stateOf(window);
+    ToolistState* s = slotState<ToolistState>(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_USER:
@@ -90,8 +85,7 @@ LRESULT CALLBACK toolistProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYUP:
         return SendMessageA(s->owner, message, wParam, lParam);
     case WM_DESTROY:
-        SetWindowLongPtrA(window, 0, 0);
-        HeapFree(GetProcessHeap(), 0, s);
+        slotStateDestroy(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -113,14 +107,8 @@ LRESULT CALLBACK dropForwardProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 int toolistInit() {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = toolistProc;
-    wc.cbWndExtra = sizeof(ToolistState*);
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kToolistClass;
-    if (!RegisterClassExA(&wc)) return 0;
-    toolistImages = ImageList_LoadImageA(wc.hInstance, MAKEINTRESOURCEA(IDB_TOOLBAR), 16, 4,
+    if (!slotClassRegister(kToolistClass, toolistProc, 0, nullptr, nullptr)) return 0;
+    toolistImages = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TOOLBAR), 16, 4,
                                          RGB(255, 0, 255), IMAGE_BITMAP, 0);
     return toolistImages ? 1 : 0;
 }

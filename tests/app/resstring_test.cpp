@@ -11,6 +11,7 @@
 #include "app/resstring.h"
 #include "support/codepage.h"
 #include "support/notices.h"
+#include "support/windows.h"
 
 namespace {
 
@@ -94,19 +95,13 @@ TEST_F(ResString, ThreadsLoadingAtOnceShareOneEntryPerId) {
 }
 
 TEST(ResMessageBox, ShowsTableTextsWithTheOwnerGiven) {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(owner, nullptr);
+    RecordingWindow owner;
     NoticeWatch watch;
     noticeWatchBegin(watch);
-    int answer = resMessageBox(owner, 1, kCaptionError, MB_OK | MB_ICONERROR);
+    int answer = resMessageBox(owner.window, 1, kCaptionError, MB_OK | MB_ICONERROR);
     noticeWatchEnd();
     EXPECT_EQ(answer, IDOK);
-    EXPECT_EQ(watch.count, 1);
-    EXPECT_EQ(watch.text, "short text");
-    EXPECT_EQ(watch.caption, "Error");
-    EXPECT_EQ(watch.owner, owner);
-    DestroyWindow(owner);
+    expectSingleNotice(watch, "short text", "Error", owner.window);
     resStringRelease();
 }
 

@@ -178,10 +178,7 @@ TEST_F(Settings, ASetWithoutConditionsStopsTheProgramAndLeavesTheFileAlone) {
     noticeWatchBegin(watch);
     EXPECT_EQ(settingsLoadFrom(ini.c_str()), 0);
     noticeWatchEnd();
-    EXPECT_EQ(watch.count, 1);
-    EXPECT_EQ(watch.text, resString(9));
-    EXPECT_EQ(watch.caption, resString(kCaptionFatal));
-    EXPECT_EQ(watch.owner, nullptr);
+    expectSingleNotice(watch, resString(9), resString(kCaptionFatal), nullptr);
     EXPECT_EQ(fileText(ini), before);
 }
 

@@ -12,7 +12,7 @@
 #include "support/codepage.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
+#include "support/testdirs.h"
 #endif
 
 namespace {
@@ -217,23 +217,8 @@ TEST(StrCopyFit, CopiesWholeOrNotAtAll) {
 
 #ifdef _WIN32
 
-// A fresh directory under the temporary folder, removed with its contents.
 class MakeDirs : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-        base = std::string(temp) + "trawlix-dirs-" + std::to_string(GetCurrentProcessId());
-        ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr));
-    }
-    void TearDown() override {
-        std::string from = base + '\0';
-        SHFILEOPSTRUCTA op = {};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-        SHFileOperationA(&op);
-    }
     static bool isDirectory(const std::string& path) {
         DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -243,7 +228,8 @@ protected:
         GetCurrentDirectoryA(sizeof dir, dir);
         return dir;
     }
-    std::string base;
+    TempFolder folder;
+    const std::string& base = folder.path;
 };
 
 TEST_F(MakeDirs, CreatesEveryMissingLevelAndKeepsTheCurrentDirectory) {

@@ -7,24 +7,16 @@
 
 #include "search/header.h"
 #include "support/notices.h"
+#include "support/testdirs.h"
+#include "support/windows.h"
 
 namespace {
 
 class HeaderFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-        path = std::string(temp) + "trawlix-header-" + std::to_string(GetCurrentProcessId());
-    }
-    void TearDown() override { DeleteFileA(path.c_str()); }
-
     int probeFile(const std::vector<unsigned char>& bytes, const char* name, HWND owner) {
-        HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(out);
+        std::string path = folder.path + "\\" + name;
+        if (!writeFile(path, bytes)) return -1;
         HANDLE in = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (in == INVALID_HANDLE_VALUE) return -1;
@@ -33,7 +25,7 @@ protected:
         return result;
     }
 
-    std::string path;
+    TempFolder folder;
     PictureSize size{};
 };
 
@@ -54,20 +46,14 @@ TEST_F(HeaderFile, ReadsSizesFromAnOpenHandle) {
 }
 
 TEST_F(HeaderFile, TheNoFrameMessageIsOwnedByTheWindowGiven) {
-    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(owner, nullptr);
+    RecordingWindow owner;
     NoticeWatch watch;
     noticeWatchBegin(watch);
-    int result = probeFile({0xFF, 0xD8, 0xFF, 0xD9, 0x00, 0x00}, "empty.jpg", owner);
+    int result = probeFile({0xFF, 0xD8, 0xFF, 0xD9, 0x00, 0x00}, "empty.jpg", owner.window);
     noticeWatchEnd();
-    DestroyWindow(owner);
-
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(watch.count, 1);
-    EXPECT_EQ(watch.owner, owner);
-    EXPECT_EQ(watch.caption, "Error");
-    EXPECT_EQ(watch.text, "SOFx(Start of Frame) segment not found...Does it contain graphic?");
+    expectSingleNotice(watch, "SOFx(Start of Frame) segment not found...Does it contain graphic?", "Error",
+                       owner.window);
 }
 
 }  // namespace

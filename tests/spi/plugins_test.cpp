@@ -91,10 +91,7 @@ TEST_F(PluginHost, AMissingFolderIsReportedAndLoadsNothing) {
     EXPECT_EQ(spiLoadAll("C:\\no\\such\\folder"), 0);
     noticeWatchEnd();
     EXPECT_EQ(spiList, nullptr);
-    EXPECT_EQ(watch.count, 1);
-    EXPECT_EQ(watch.text, "SusiePlugin scan failed: can't change CWD!");
-    EXPECT_EQ(watch.caption, "Error");
-    EXPECT_EQ(watch.owner, nullptr);
+    expectSingleNotice(watch, "SusiePlugin scan failed: can't change CWD!", "Error", nullptr);
     EXPECT_EQ(currentDirectory(), before);
 }
 

@@ -20,6 +20,10 @@ struct NoticeWatch {
 void noticeWatchBegin(NoticeWatch& watch);
 void noticeWatchEnd();
 
+// Expects exactly one notice so far, with this text, caption and owner.
+void expectSingleNotice(const NoticeWatch& watch, const std::string& text, const std::string& caption,
+                        HWND owner);
+
 #ifdef _WIN32
 // Calls act for every dialog box (message boxes included) activated on this
 // thread until dialogWatchEnd; index counts the dialogs seen before it.
