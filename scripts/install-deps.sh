@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth x11-utils
+  wine wine32:i386 xvfb xauth
   cmake ninja-build g++ clang libclang-rt-14-dev googletest locales file
   python3 python3-pil
 )
@@ -25,8 +25,12 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
   echo "install-deps: installing ${missing[*]:-i386 architecture}"
   [ "$need_i386" = 1 ] && dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq >/dev/null
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  log=$(mktemp)
+  if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log"
+    exit 1
+  fi
+  rm -f "$log"
 fi
 
 # The double-byte code page tests run Wine under a Japanese locale.

@@ -146,3 +146,30 @@ TEST(DirectoryPrompt, ADropOnThePathBoxTakesTheFirstItem) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DirectoryPrompt, ACancelledFolderBrowserLeavesThePathAlone) {
+    HWND prompt = nullptr;
+    std::string browserTitle;
+    dialogWatchBegin([&](HWND dialog, int index) {
+        if (index == 0) {
+            prompt = dialog;
+            typePath(dialog, "D:\\typed");
+            PostMessageA(dialog, WM_COMMAND, IDC_BROWSE, 0);
+            return;
+        }
+        if (dialog == prompt) return;  // activated again
+        // The shell's folder browser, owned by the prompt.
+        browserTitle = windowText(dialog);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), prompt);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+    });
+    INT_PTR result = dirPromptRun(nullptr, nullptr, false);
+    dialogWatchEnd();
+    EXPECT_FALSE(browserTitle.empty());
+    EXPECT_EQ(takePath(result), "D:\\typed");
+}
+
+}  // namespace
