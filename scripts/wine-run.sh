@@ -12,4 +12,11 @@ if [ -f "$build/wine-session/display" ]; then
   DISPLAY=$(cat "$build/wine-session/display")
   export DISPLAY
 fi
-exec wine "$@"
+# Wine may start lasting helpers (services, the desktop) that inherit the
+# output: give them a file, not the caller's pipe, which CTest waits on.
+output=$(mktemp)
+status=0
+wine "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+rm -f "$output"
+exit "$status"
