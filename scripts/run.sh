@@ -25,6 +25,8 @@ if [ -z "${DISPLAY:-}" ]; then
   # Xvfb has no window manager: Wine's virtual desktop frames the window.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true  # the next start brings up the virtual desktop
+  wineserver -w >/dev/null 2>&1 || true
 fi
 # A newcomer lands in a working program: name the bundled plug-ins.
 if [ ! -f "$bundle/trawlix.ini" ]; then
