@@ -164,6 +164,19 @@ ConditionSet* loadConditionSet(int n, const char* iniPath, bool& corrupt) {
     return set;
 }
 
+// Frees a set's conditions and their array; the set keeps its name.
+void freeConditions(ConditionSet& set) {
+    for (uint32_t k = 0; k < set.itemCount; ++k) textFree(set.items[k]);
+    textFree(set.items);
+    set.items = nullptr;
+    set.itemCount = 0;
+}
+
+// The sort key of a plug-in: its stored order, every negative one as first.
+int32_t orderKey(const SusiePlugin& plugin) {
+    return plugin.order < 0 ? INT32_MIN : plugin.order;
+}
+
 // The plug-in's key: its file name in lower case.
 void pluginKey(const SusiePlugin& plugin, char* key) {
     strCopyFit(key, kPathSize, plugin.fileName);
@@ -179,13 +192,11 @@ void sortPlugins() {
         // Take the smallest key left, with every record of that key in list order.
         int32_t smallest = INT32_MAX;
         for (SusiePlugin* p = spiList; p; p = p->next) {
-            int32_t key = p->order < 0 ? INT32_MIN : p->order;
-            if (key < smallest) smallest = key;
+            if (orderKey(*p) < smallest) smallest = orderKey(*p);
         }
         for (SusiePlugin** link = &spiList; *link;) {
             SusiePlugin* p = *link;
-            int32_t key = p->order < 0 ? INT32_MIN : p->order;
-            if (key != smallest) {
+            if (orderKey(*p) != smallest) {
                 link = &p->next;
                 continue;
             }
@@ -378,8 +389,7 @@ void recentDirFree(RecentDir* node) {
 }
 
 void conditionSetFree(ConditionSet* set) {
-    for (uint32_t k = 0; k < set->itemCount; ++k) textFree(set->items[k]);
-    textFree(set->items);
+    freeConditions(*set);
     textFree(set->name);
     textFree(set);
 }
@@ -394,8 +404,7 @@ int conditionSetStore(HWND list, char* name) {
         }
     }
     if (set) {
-        for (uint32_t k = 0; k < set->itemCount; ++k) textFree(set->items[k]);
-        textFree(set->items);
+        freeConditions(*set);
     } else {
         set = static_cast<ConditionSet*>(textAlloc(sizeof(ConditionSet)));
         if (!set) return 1;
@@ -405,11 +414,7 @@ int conditionSetStore(HWND list, char* name) {
     set->itemCount = 0;
     set->items = static_cast<Condition**>(textAlloc((rows > 0 ? rows : 1) * sizeof(Condition*)));
     for (int row = 0; set->items && row < rows; ++row) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        const Condition* from = reinterpret_cast<const Condition*>(item.lParam);
+        const Condition* from = conditionListItem(list, row);
         Condition* copy = static_cast<Condition*>(textAlloc(sizeof(Condition)));
         if (!from || !copy) {
             textFree(copy);

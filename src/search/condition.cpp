@@ -35,14 +35,18 @@ int conditionSizeText(const Condition& condition, char* text, size_t size) {
 
 #ifdef _WIN32
 
+const Condition* conditionListItem(HWND list, int row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+    return reinterpret_cast<const Condition*>(item.lParam);
+}
+
 bool conditionListMatch(HWND list, uint32_t width, uint32_t height) {
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) continue;
-        const Condition* condition = reinterpret_cast<const Condition*>(item.lParam);
+        const Condition* condition = conditionListItem(list, row);
         if (condition && conditionMatch(*condition, width, height)) return true;
     }
     return false;

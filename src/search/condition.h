@@ -32,6 +32,10 @@ bool conditionMatch(const Condition& condition, uint32_t width, uint32_t height)
 int conditionSizeText(const Condition& condition, char* text, size_t size);
 
 #ifdef _WIN32
+// The Condition a row of the condition list view carries as its item data,
+// read by list-view messages; none when the row has none.
+const Condition* conditionListItem(HWND list, int row);
+
 // True when at least one row of the condition list view holds. Reads the row
 // count and every row's Condition (its item data) afresh by list-view
 // messages, so a worker thread may call it for a list the window thread owns.
