@@ -176,14 +176,10 @@ HBITMAP spiDecode(const char* path) {
         int result = plugin->GetPicture(path, 0, kSusieInputFile, &infoHandle, &bitsHandle,
                                         spiProgress, 0);
         HBITMAP bitmap = nullptr;
-        bool fits = false;
-        if (result == kSusieOk && infoHandle && bitsHandle) {
-            bitmap = bitmapFromPlugin(infoHandle, bitsHandle);
-            fits = bitmap != nullptr;
-        }
+        if (result == kSusieOk && infoHandle && bitsHandle) bitmap = bitmapFromPlugin(infoHandle, bitsHandle);
         freeLocal(bitsHandle);
         freeLocal(infoHandle);
-        if (fits) return bitmap;
+        if (bitmap) return bitmap;
     }
     return nullptr;
 }
