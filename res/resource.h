@@ -58,6 +58,7 @@
 #define IDS_INPUT_DIRECTORY 3024
 #define IDS_PROMPT_PLUGIN_DIR 3025
 #define IDS_PATH_TOO_LONG 3026
+#define IDS_SEARCH_DIR_FAILED 3027
 
 // Toolbar commands; each button's tooltip is the string of the same id.
 #define CMD_ADD_CONDITION 40001
@@ -152,3 +153,6 @@
 #define IDC_PLUGIN_DOWN 1013
 #define IDC_SET_NAME_EDIT 1014
 #define IDC_RECURSE_CHECK 1015
+
+// Private window messages of the main window.
+#define WMU_SCAN_ROWS 0x8001  // WM_APP + 1: lParam a RowBatch the search worker hands over

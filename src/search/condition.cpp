@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "app/text.h"
+
 #ifdef _WIN32
 #include <commctrl.h>
 #endif
@@ -41,6 +43,27 @@ const Condition* conditionListItem(HWND list, int row) {
     item.iItem = row;
     if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
     return reinterpret_cast<const Condition*>(item.lParam);
+}
+
+int conditionListInsert(HWND list, int index, Condition* condition) {
+    char text[32];
+    conditionSizeText(*condition, text, sizeof text);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = text;
+    item.lParam = reinterpret_cast<LPARAM>(condition);
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) {
+        textFree(condition);
+        return -1;
+    }
+    bool known = condition->cond >= 0 && condition->cond < kConditionOperatorCount;
+    LVITEMA sub = {};
+    sub.iSubItem = 1;
+    sub.pszText = const_cast<char*>(known ? condOperatorText[condition->cond] : "");
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+    return row;
 }
 
 bool conditionListMatch(HWND list, uint32_t width, uint32_t height) {

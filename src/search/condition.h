@@ -36,6 +36,12 @@ int conditionSizeText(const Condition& condition, char* text, size_t size);
 // read by list-view messages; none when the row has none.
 const Condition* conditionListItem(HWND list, int row);
 
+// Inserts a row at index showing condition ("%d x %d" and the operator
+// text) with condition as its item data; the row takes ownership of it (it
+// is released when the row is deleted). Returns the row's index, or -1 when
+// the list refused it and condition was freed.
+int conditionListInsert(HWND list, int index, Condition* condition);
+
 // True when at least one row of the condition list view holds. Reads the row
 // count and every row's Condition (its item data) afresh by list-view
 // messages, so a worker thread may call it for a list the window thread owns.

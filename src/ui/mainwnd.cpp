@@ -7,8 +7,11 @@
 #include "app/text.h"
 #include "resource.h"
 #include "search/condition.h"
+#include "search/scan.h"
 #include "ui/divider.h"
+#include "ui/lists.h"
 #include "ui/pikture.h"
+#include "ui/shellmenu.h"
 #include "ui/toolist.h"
 #include "ui/windowslot.h"
 
@@ -52,9 +55,6 @@ constexpr ColumnSpec kResultColumns[] = {
 };
 constexpr ColumnSpec kConditionColumns[] = {{IDS_COL_PICTURESIZE, 100}, {IDS_COL_CONDITION, 50}};
 constexpr ColumnSpec kExcludeColumns[] = {{IDS_COL_EXCLUDEPATH, 150}};
-
-constexpr int kResultColumnFileName = 0;
-constexpr int kResultColumnFullPath = 3;
 
 HWND toolistPart(HWND toolist, WPARAM part) {
     return reinterpret_cast<HWND>(SendMessageA(toolist, WM_USER, part, 0));
@@ -136,10 +136,7 @@ void onNotify(HWND window, NMHDR* header) {
         NMTTDISPINFOA* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
         tip->lpszText = MAKEINTRESOURCEA(header->idFrom);
     }
-    if (header->code == LVN_DELETEITEM && header->hwndFrom == mainConditionList(window)) {
-        NMLISTVIEW* row = reinterpret_cast<NMLISTVIEW*>(header);
-        textFree(reinterpret_cast<Condition*>(row->lParam));
-    }
+    listsOnNotify(window, *header);
 }
 
 }  // namespace
@@ -197,6 +194,20 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_NOTIFY:
             onNotify(window, reinterpret_cast<NMHDR*>(lParam));
             break;
+        case WM_KEYDOWN:
+            listsOnKeyDown(window, wParam);
+            break;
+        case WM_CONTEXTMENU:
+            shellContextMenu(window, lParam);
+            break;
+        case WM_INITMENUPOPUP:
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+            shellMenuForward(window, message, wParam, lParam);
+            break;
+        case WMU_SCAN_ROWS:
+            scanInsertRows(mainResultList(window), *reinterpret_cast<const RowBatch*>(lParam));
+            return 0;
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
