@@ -54,14 +54,14 @@ void finish(HWND strip, INT_PTR value, bool releaseTarget) {
     EndDialog(strip, value);
 }
 
-// The endings all strips share; true when message was one of them.
+// The endings all strips share; true when message was fully handled here.
 bool commonEnding(HWND strip, UINT message, WPARAM wParam, LPARAM lParam, bool ownsTarget) {
     switch (message) {
     case WM_ACTIVATE:
         if (LOWORD(wParam) == WA_INACTIVE && openMarker(strip) &&
             !ownedBy(reinterpret_cast<HWND>(lParam), strip))
             SendMessageA(strip, WM_CLOSE, 0, 0);
-        return true;
+        return false;  // the dialog manager still saves and restores the focus
     case WM_CLOSE:
         SendMessageA(strip, WM_COMMAND, IDCANCEL, 0);
         return true;
