@@ -38,23 +38,11 @@ std::vector<unsigned char> bmp(uint32_t width, uint32_t height) {
     return b;
 }
 
-std::string cellText(HWND list, int row, int column) {
-    char text[300] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 class Search : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerProgramClasses();
-        window = mainWindowCreate();
+        window = testMainWindowOpen();
         ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
         saved = appSettings;
         appSettings.FastScan = 1;
         appSettings.ListupAllFiles = 0;
@@ -65,9 +53,7 @@ protected:
         spiList = nullptr;
         appSettings = saved;
         SendMessageA(mainConditionList(window), LVM_DELETEALLITEMS, 0, 0);
-        DestroyWindow(window);
-        UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
-        pumpMessages();
+        testMainWindowClose(window);
     }
 
     void addCondition(uint32_t width, uint32_t height, int32_t cond) {
@@ -113,7 +99,7 @@ protected:
         std::vector<std::string> all;
         for (int r = 0, n = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); r < n; ++r) {
             std::string row;
-            for (int c = 0; c < 5; ++c) row += (c ? "|" : "") + cellText(list, r, c);
+            for (int c = 0; c < 5; ++c) row += (c ? "|" : "") + listCellText(list, r, c);
             all.push_back(row);
         }
         return all;

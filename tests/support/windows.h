@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 struct ReceivedMessage {
@@ -28,3 +29,13 @@ void pumpMessages();
 
 // Registers the common controls and the program's window classes once.
 void registerProgramClasses();
+
+// A shown 900 x 700 main window of the program, as start-up makes it; none
+// when it could not be made.
+HWND testMainWindowOpen();
+// Destroys it, unregisters its class (made anew by every open) and drops
+// the quit message closing may have posted.
+void testMainWindowClose(HWND window);
+
+// The text of a list-view cell.
+std::string listCellText(HWND list, int row, int column);

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "app/startup.h"
 #include "ui/divider.h"
+#include "ui/mainwnd.h"
 #include "ui/pikture.h"
 #include "ui/toolist.h"
 
@@ -70,4 +72,31 @@ void registerProgramClasses() {
     toolistInit();
     piktureInit();
     done = true;
+}
+
+HWND testMainWindowOpen() {
+    registerProgramClasses();
+    HWND window = mainWindowCreate();
+    if (!window) return nullptr;
+    SetWindowPos(window, nullptr, 0, 0, 900, 700, SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+void testMainWindowClose(HWND window) {
+    if (IsWindow(window)) DestroyWindow(window);
+    UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
+    pumpMessages();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+std::string listCellText(HWND list, int row, int column) {
+    char text[300] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
 }

@@ -23,16 +23,6 @@
 
 namespace {
 
-std::string cellText(HWND list, int row, int column) {
-    char text[300] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 int rowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -40,11 +30,8 @@ int rowCount(HWND list) {
 class Lists : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerProgramClasses();
-        window = mainWindowCreate();
+        window = testMainWindowOpen();
         ASSERT_NE(window, nullptr);
-        SetWindowPos(window, nullptr, 0, 0, 900, 700, SWP_NOZORDER);
-        ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
         saved = appSettings;
         conditions = mainConditionList(window);
@@ -54,9 +41,7 @@ protected:
         dialogWatchEnd();
         appSettings = saved;
         SendMessageA(conditions, LVM_DELETEALLITEMS, 0, 0);
-        DestroyWindow(window);
-        UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
-        pumpMessages();
+        testMainWindowClose(window);
     }
 
     // Result rows as the search appends them: item data = row count at insertion.
@@ -77,7 +62,7 @@ protected:
     }
     std::string names() {
         std::string all;
-        for (int r = 0; r < rowCount(results); ++r) all += (r ? "," : "") + cellText(results, r, 0);
+        for (int r = 0; r < rowCount(results); ++r) all += (r ? "," : "") + listCellText(results, r, 0);
         return all;
     }
     void notify(HWND from, UINT code, int subItem = 0) {
@@ -139,7 +124,7 @@ TEST_F(Lists, TheConditionStripAddsARowAndEditsOneInPlace) {
     std::vector<std::string> rows;
     for (int r = 0; r < 4; ++r) {
         const Condition* c = conditionListItem(conditions, r);
-        rows.push_back(cellText(conditions, r, 0) + " " + cellText(conditions, r, 1) + " " +
+        rows.push_back(listCellText(conditions, r, 0) + " " + listCellText(conditions, r, 1) + " " +
                        std::to_string(c->width) + "," + std::to_string(c->height) + "," + std::to_string(c->cond));
     }
     EXPECT_EQ(rows, (std::vector<std::string>{"800 x 600 == 800,600,0", "1280 x 0 >= 1280,0,3",
@@ -161,7 +146,7 @@ TEST_F(Lists, AStripCancelledByAClickElsewhereChangesNothing) {
     dialogWatchBegin([](HWND strip, int) { PostMessageA(strip, WM_COMMAND, IDOK, 0); });
     stripRunExclude(window, target(excludes, -1));
     ASSERT_EQ(rowCount(excludes), 1);
-    EXPECT_EQ(cellText(excludes, 0, 0), "");
+    EXPECT_EQ(listCellText(excludes, 0, 0), "");
     char* name = stripRunSetName(window, conditions);
     ASSERT_NE(name, nullptr);
     EXPECT_STREQ(name, "");
@@ -227,7 +212,7 @@ TEST_F(Lists, DeletingSelectedConditionsRemovesExactlyThoseRows) {
     }
     deleteSelectedRows(conditions);
     ASSERT_EQ(rowCount(conditions), 2);
-    EXPECT_EQ(cellText(conditions, 0, 0) + "," + cellText(conditions, 1, 0), "2 x 2,4 x 4");
+    EXPECT_EQ(listCellText(conditions, 0, 0) + "," + listCellText(conditions, 1, 0), "2 x 2,4 x 4");
 }
 
 }  // namespace

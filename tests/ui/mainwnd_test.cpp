@@ -29,20 +29,10 @@ std::string classOf(HWND window) {
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerProgramClasses();
-        window = mainWindowCreate();
+        window = testMainWindowOpen();
         ASSERT_NE(window, nullptr);
-        SetWindowPos(window, nullptr, 0, 0, 900, 700, SWP_NOZORDER);
-        ShowWindow(window, SW_SHOW);
     }
-    void TearDown() override {
-        if (IsWindow(window)) DestroyWindow(window);
-        // mainWindowCreate registers the class each time it runs.
-        UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));
-        pumpMessages();
-        MSG quit;
-        PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    }
+    void TearDown() override { testMainWindowClose(window); }
 
     struct Button {
         int image;
