@@ -33,6 +33,15 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
   rm -f "$log"
 fi
 
+# Wine runs the program and its tests as 32-bit Linux processes. A kernel
+# with its 32-bit support switched off (ia32_emulation=off) cannot start
+# them; say so plainly rather than fail later in every Windows test.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "install-deps: this kernel cannot run 32-bit programs (is ia32 emulation off?);" \
+       "Wine's 32-bit loader does not start, so Trawlix cannot run or be tested here" >&2
+  exit 1
+fi
+
 # The double-byte code page tests run Wine under a Japanese locale.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   echo "install-deps: generating ja_JP.UTF-8 locale"
