@@ -34,7 +34,8 @@ void place(HWND strip, HWND list, int row) {
         at.x += bounds.left;
         at.y += bounds.top;
     }
-    SetWindowPos(strip, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Not activated yet: that comes when the dialog box shows the strip, filled.
+    SetWindowPos(strip, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EnableWindow(GetParent(strip), TRUE);
 }
 
