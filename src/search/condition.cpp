@@ -26,6 +26,13 @@ bool conditionMatch(const Condition& condition, uint32_t width, uint32_t height)
     }
 }
 
+bool conditionAnyMatch(const Condition* conditions, int count, uint32_t width, uint32_t height) {
+    for (int i = 0; i < count; ++i) {
+        if (conditionMatch(conditions[i], width, height)) return true;
+    }
+    return false;
+}
+
 int conditionSizeText(const Condition& condition, char* text, size_t size) {
     // The row shows the fields as signed numbers, as stored sets print them.
     int written = snprintf(text, size, "%d x %d", static_cast<int32_t>(condition.width),

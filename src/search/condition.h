@@ -27,6 +27,9 @@ extern const char* const condOperatorText[kConditionOperatorCount];
 // comparisons are unsigned 32-bit, and an unknown operator never holds.
 bool conditionMatch(const Condition& condition, uint32_t width, uint32_t height);
 
+// True when at least one of the count conditions holds for width x height.
+bool conditionAnyMatch(const Condition* conditions, int count, uint32_t width, uint32_t height);
+
 // Writes the row text "%d x %d" of the condition's size into text (size
 // bytes). Returns 1, or 0 when it does not fit.
 int conditionSizeText(const Condition& condition, char* text, size_t size);

@@ -78,10 +78,7 @@ bool excluded(const ScanWalk& w, const char* directory) {
 }
 
 bool sizeMatches(const ScanWalk& w, uint32_t width, uint32_t height) {
-    for (int i = 0; i < w.conditionCount; ++i) {
-        if (conditionMatch(w.conditions[i], width, height)) return true;
-    }
-    return false;
+    return conditionAnyMatch(w.conditions, w.conditionCount, width, height);
 }
 
 void flushRows(ScanWalk& w) {

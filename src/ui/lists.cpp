@@ -30,10 +30,6 @@ int rowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
-int focusedRow(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-}
-
 int checkImage(HWND list, int row) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
 }
@@ -56,7 +52,7 @@ void setAllChecks(HWND window, int image) {
 
 // A strip over the focused row of list; the main window is redrawn after it.
 void editFocusedRow(HWND window, HWND list, bool condition) {
-    int row = focusedRow(list);
+    int row = listFocusedRow(list);
     if (row < 0) return;
     StripTarget* target = static_cast<StripTarget*>(textAlloc(sizeof(StripTarget)));
     if (!target) return;
@@ -72,7 +68,7 @@ void editFocusedRow(HWND window, HWND list, bool condition) {
 
 void openFocusedResult(HWND window) {
     HWND list = mainResultList(window);
-    int row = focusedRow(list);
+    int row = listFocusedRow(list);
     char path[kPathSize];
     if (row < 0 || !resultRowPath(window, row, path)) return;
     ShellExecuteA(window, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
@@ -154,7 +150,7 @@ void onItemChanged(HWND window, const NMLISTVIEW& change) {
 // Enter with OldEnterOperation set: toggle the focused row's mark and move
 // the focus and selection one row down.
 void toggleAndStepDown(HWND list) {
-    int row = focusedRow(list);
+    int row = listFocusedRow(list);
     if (row < 0) return;
     setCheckImage(list, row, checkImage(list, row) == kUnchecked ? kChecked : kUnchecked);
     setItemState(list, row, 0, LVIS_FOCUSED | LVIS_SELECTED);
@@ -185,6 +181,10 @@ void onTab(HWND window) {
 }
 
 }  // namespace
+
+int listFocusedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
 
 void conditionRowAdd(HWND list, const Condition& condition) {
     Condition* copy = static_cast<Condition*>(textAlloc(sizeof(Condition)));

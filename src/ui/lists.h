@@ -28,6 +28,9 @@ struct SortKey {
     int keyCount;
 };
 
+// The row of list that has the focus, or -1.
+int listFocusedRow(HWND list);
+
 // Appends a row showing a heap copy of condition, which the row owns.
 void conditionRowAdd(HWND list, const Condition& condition);
 // Replaces every condition row by copies of set's conditions, in order.

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "app/text.h"
+#include "ui/lists.h"
 #include "ui/mainwnd.h"
 
 namespace {
@@ -98,7 +99,7 @@ LPITEMIDLIST shellParsePath(HWND owner, IShellFolder* folder, const char* path) 
 void shellContextMenu(HWND window, LPARAM point) {
     HWND list = mainResultList(window);
     if (GetFocus() != list) return;
-    int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    int row = listFocusedRow(list);
     char path[kPathSize];
     if (row < 0 || !resultRowPath(window, row, path)) return;
 

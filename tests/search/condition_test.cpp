@@ -68,4 +68,13 @@ TEST(ConditionSizeText, RefusesABufferTooSmall) {
     EXPECT_STREQ(text, "");
 }
 
+TEST(ConditionAnyMatch, HoldsWhenAnyConditionHoldsAndNeverForNone) {
+    const Condition two[] = {{800, 600, 0}, {1920, 1080, 2}};
+    EXPECT_TRUE(conditionAnyMatch(two, 2, 800, 600));
+    EXPECT_TRUE(conditionAnyMatch(two, 2, 2560, 1440));
+    EXPECT_FALSE(conditionAnyMatch(two, 2, 1024, 768));
+    EXPECT_FALSE(conditionAnyMatch(two, 1, 2560, 1440));
+    EXPECT_FALSE(conditionAnyMatch(two, 0, 800, 600));
+}
+
 }  // namespace
