@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Runs a Windows executable under Wine in the build tree's private prefix, on
-# the display the test session started (see wine-session.sh).
+# Runs a Windows executable under Wine in the build tree's private prefix,
+# with the tree's own loader, on the display the test session started (see
+# wine-session.sh).
 # Usage: wine-run.sh BUILD_DIR PROGRAM.exe [ARGS...]
 set -u
 build=$(cd "$1" && pwd)
 shift
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/wine-env.sh"
 if [ -f "$build/wine-session/display" ]; then
   DISPLAY=$(cat "$build/wine-session/display")
   export DISPLAY
@@ -16,7 +15,7 @@ fi
 # output: give them a file, not the caller's pipe, which CTest waits on.
 output=$(mktemp)
 status=0
-wine "$@" >"$output" 2>&1 </dev/null || status=$?
+"$WINE" "$@" >"$output" 2>&1 </dev/null || status=$?
 cat "$output"
 rm -f "$output"
 exit "$status"

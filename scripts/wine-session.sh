@@ -7,9 +7,7 @@ set -eu
 action=$1
 build=$(cd "$2" && pwd)
 session="$build/wine-session"
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/wine-env.sh"
 
 stop_session() {
   wineserver -k >/dev/null 2>&1 || true
@@ -49,10 +47,10 @@ start_session() {
 
   mkdir -p "$WINEPREFIX"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$session/wineboot.log" 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+    "$WINE" wineboot -i >"$session/wineboot.log" 2>&1 </dev/null
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
       >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
       >/dev/null 2>&1 </dev/null
     # The desktop wineboot started is not a virtual one: end it, so the
     # first test window brings up the virtual desktop.

@@ -16,6 +16,8 @@
 #define KIND_NO_CONFIG 7   // ConfigurationDlg answers -1
 #define KIND_RECORDER 8    // records what IsSupported saw
 #define KIND_SLOPPY 9      // "SLOP" files: zero width, and pixels that do not fit their header
+#define KIND_PACKED 10     // "PACK" files: 1280 x 1024 in the packed record, hInfo at byte 22
+#define KIND_FULL_RECORD 11  // "FULL" files: 1920 x 1080; needs and fills every byte of the record
 
 #ifndef TESTSPI_KIND
 #error TESTSPI_KIND names the behaviour
@@ -49,6 +51,10 @@ bool claims(const unsigned char* head) {
     return tagged(head, "TWIN");
 #elif TESTSPI_KIND == KIND_SLOPPY
     return tagged(head, "SLOP");
+#elif TESTSPI_KIND == KIND_PACKED
+    return tagged(head, "PACK");
+#elif TESTSPI_KIND == KIND_FULL_RECORD
+    return tagged(head, "FULL");
 #else
     (void)head;
     return false;
@@ -103,7 +109,7 @@ EXPORT int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
 }
 
 #if TESTSPI_KIND != KIND_NO_EXPORT
-EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG, UINT, SusiePictureInfo* info) {
+EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG_PTR, UINT, SusiePictureInfo* info) {
 #if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
     info->width = 800;
     info->height = 600;
@@ -115,7 +121,28 @@ EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG, UINT, SusiePictureInfo* info) {
 #elif TESTSPI_KIND == KIND_SLOPPY
     info->width = 0;
     info->height = 5;
-    info->hInfo = handOut(32);
+    return kSusieOk;
+#elif TESTSPI_KIND == KIND_PACKED
+    // The packed layout some plug-in headers use: no padding after
+    // colorDepth, so the text handle starts at byte 22.
+    unsigned char* record = reinterpret_cast<unsigned char*>(info);
+    info->width = 1280;
+    info->height = 1024;
+    info->colorDepth = 24;
+    HLOCAL text = handOut(16);
+    memcpy(record + 22, &text, sizeof text);
+    return kSusieOk;
+#elif TESTSPI_KIND == KIND_FULL_RECORD
+    // A host that hands over less than the whole record, or does not zero
+    // it, is refused; then every byte is written, hInfo with a value no
+    // host may free.
+    unsigned char* record = reinterpret_cast<unsigned char*>(info);
+    for (size_t i = 0; i < kSusieInfoBytes; ++i) {
+        if (record[i] != 0) return kSusieInternalError;
+    }
+    memset(record, 0xA5, kSusieInfoBytes);
+    info->width = 1920;
+    info->height = 1080;
     return kSusieOk;
 #else
     (void)info;
@@ -124,8 +151,8 @@ EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG, UINT, SusiePictureInfo* info) {
 }
 #endif
 
-EXPORT int WINAPI GetPicture(LPCSTR, LONG, UINT, HLOCAL* info, HLOCAL* bits, SusieProgress progress,
-                             LONG data) {
+EXPORT int WINAPI GetPicture(LPCSTR, LONG_PTR, UINT, HLOCAL* info, HLOCAL* bits, SusieProgress progress,
+                             LONG_PTR data) {
     if (progress) progress(0, 1, data);
 #if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
     return solidPicture(info, bits, 0, 0, 255);

@@ -82,7 +82,7 @@ struct Decoding {
 
 // Opens the first frame of the picture: a file read from an offset, or a
 // memory block of the given length. Returns a Susie result.
-int openFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d) {
+int openFrame(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, Decoding& d) {
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(&d.factory))))
         return kSusieInternalError;
@@ -118,7 +118,7 @@ int openFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d) {
 }
 
 // Opens the first frame and reads its size; a Susie result.
-int openSizedFrame(LPCSTR source, LONG offsetOrLength, UINT flag, Decoding& d, UINT& width, UINT& height) {
+int openSizedFrame(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, Decoding& d, UINT& width, UINT& height) {
     int result = openFrame(source, offsetOrLength, flag, d);
     if (result != kSusieOk) return result;
     if (FAILED(d.frame->GetSize(&width, &height)) || width == 0 || height == 0) return kSusieCorrupt;
@@ -150,7 +150,7 @@ void blendRow(const BYTE* from, BYTE* to, UINT width) {
 
 // Converts the frame into bottom-up 24-bit rows in bits, reporting progress.
 int convertPixels(Decoding& d, UINT width, UINT height, BYTE* bits, UINT stride,
-                  SusieProgress progress, LONG data) {
+                  SusieProgress progress, LONG_PTR data) {
     IWICFormatConverter* converter = nullptr;
     BYTE* batch = nullptr;
     int result = kSusieInternalError;
@@ -183,8 +183,8 @@ int convertPixels(Decoding& d, UINT width, UINT height, BYTE* bits, UINT stride,
     return result;
 }
 
-int decodePicture(LPCSTR source, LONG offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
-                  SusieProgress progress, LONG data) {
+int decodePicture(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
+                  SusieProgress progress, LONG_PTR data) {
     ComScope com;
     if (!com.usable) return kSusieInternalError;
     Decoding d;
@@ -258,7 +258,7 @@ uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t cou
 
 // Size and depth from the header of the formats whose codecs would decode
 // every pixel just to open the picture. False leaves the question to WIC.
-bool factsFromHeader(LPCSTR source, LONG offsetOrLength, UINT flag, SusiePictureInfo* info) {
+bool factsFromHeader(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, SusiePictureInfo* info) {
     SourceBytes bytes;
     if ((flag & kSusieInputMask) == kSusieInputMemory) {
         if (!source || offsetOrLength <= 0) return false;
@@ -309,7 +309,7 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR source) {
 }
 
 // Reads the size and depth from the picture's header; no pixel is decoded.
-__declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG offsetOrLength, UINT flag,
+__declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG_PTR offsetOrLength, UINT flag,
                                                 SusiePictureInfo* info) {
     if (!info) return kSusieInternalError;
     if (factsFromHeader(source, offsetOrLength, flag, info)) return kSusieOk;
@@ -332,9 +332,9 @@ __declspec(dllexport) int WINAPI GetPictureInfo(LPCSTR source, LONG offsetOrLeng
     return kSusieOk;
 }
 
-__declspec(dllexport) int WINAPI GetPicture(LPCSTR source, LONG offsetOrLength, UINT flag,
+__declspec(dllexport) int WINAPI GetPicture(LPCSTR source, LONG_PTR offsetOrLength, UINT flag,
                                             HLOCAL* bitmapInfo, HLOCAL* bits,
-                                            SusieProgress progress, LONG data) {
+                                            SusieProgress progress, LONG_PTR data) {
     if (!bitmapInfo || !bits) return kSusieInternalError;
     *bitmapInfo = nullptr;
     *bits = nullptr;

@@ -10,6 +10,17 @@
 
 namespace {
 
+// The end value of the prompt running on this thread. Wine's dialog manager
+// keeps only the low 32 bits of a 64-bit EndDialog value, which would cut a
+// heap address or the flag in bit 63, so dirPromptRun reads the whole value
+// from here; in a 32-bit process both carry the same value.
+thread_local INT_PTR promptResult = 0;
+
+void endPrompt(HWND dialog, INT_PTR result) {
+    promptResult = result;
+    EndDialog(dialog, result);
+}
+
 void onInit(HWND dialog, UINT_PTR parameter) {
     const char* prompt = reinterpret_cast<const char*>(parameter & ~kDirPromptRecurse);
     if (prompt) SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, prompt);
@@ -40,7 +51,7 @@ void onOk(HWND dialog) {
     HWND check = GetDlgItem(dialog, IDC_RECURSE_CHECK);
     bool offered = (GetWindowLongPtrA(check, GWL_STYLE) & WS_VISIBLE) != 0;
     bool recurse = offered && IsDlgButtonChecked(dialog, IDC_RECURSE_CHECK) == BST_CHECKED;
-    EndDialog(dialog, static_cast<INT_PTR>(reinterpret_cast<UINT_PTR>(path) | (recurse ? kDirPromptRecurse : 0)));
+    endPrompt(dialog, dirPromptPack(path, recurse));
 }
 
 void setPath(HWND dialog, const char* path) {
@@ -74,7 +85,7 @@ INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK: onOk(dialog); return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
+        case IDCANCEL: endPrompt(dialog, 0); return TRUE;
         case IDC_BROWSE: onBrowse(dialog); return TRUE;
         }
         return FALSE;
@@ -90,8 +101,10 @@ INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 INT_PTR dirPromptRun(HWND owner, const char* prompt, bool offerRecurse) {
     UINT_PTR parameter = reinterpret_cast<UINT_PTR>(prompt) | (offerRecurse ? kDirPromptRecurse : 0);
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIRECTORY), owner,
-                           dirPromptProc, static_cast<LPARAM>(parameter));
+    promptResult = 0;
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIRECTORY), owner, dirPromptProc,
+                    static_cast<LPARAM>(parameter));
+    return promptResult;
 }
 
 int folderBrowse(HWND owner, char* path) {

@@ -3,11 +3,15 @@
 // box, OK and Cancel. The result packs the path text and the box's state.
 #pragma once
 
+#include <stdint.h>
+
+#include "app/arch.h"
 #include "app/platform.h"
 
-// Bit 31 of the init parameter (offer the box, checked) and of the result
-// (the box was offered and checked).
-constexpr UINT_PTR kDirPromptRecurse = 0x80000000u;
+// The top bit of the init parameter (offer the box, checked) and of the
+// result (the box was offered and checked): bit 31 in the 32-bit product,
+// bit 63 in a 64-bit build (app/arch.h).
+constexpr UINT_PTR kDirPromptRecurse = kPackedFlag;
 
 // The dialog procedure of template 115. Init parameter: the prompt text's
 // address (0 keeps the template's) | kDirPromptRecurse to offer the box.
@@ -18,12 +22,22 @@ INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // Runs the prompt modally; see dirPromptProc for the result.
 INT_PTR dirPromptRun(HWND owner, const char* prompt, bool offerRecurse);
 
+// A result: path's address with the flag in the top bit.
+inline INT_PTR dirPromptPack(char* path, bool recurse) {
+    return static_cast<INT_PTR>(reinterpret_cast<UINT_PTR>(path) | (recurse ? kDirPromptRecurse : 0));
+}
+
 // The heap text and flag a result packs.
 inline char* dirPromptPath(INT_PTR result) {
     return reinterpret_cast<char*>(static_cast<UINT_PTR>(result) & ~kDirPromptRecurse);
 }
 inline bool dirPromptRecurse(INT_PTR result) {
     return (static_cast<UINT_PTR>(result) & kDirPromptRecurse) != 0;
+}
+// The flag as a recent search entry keeps it: INT32_MIN (bit 31, as the
+// 32-bit product has always stored it) or 0, so the INI is the same for both.
+inline int32_t dirPromptRecurseEntry(INT_PTR result) {
+    return dirPromptRecurse(result) ? INT32_MIN : 0;
 }
 
 // Shows the shell's folder browser from the desktop. 1 with the chosen

@@ -120,7 +120,7 @@ int spiLoadAll(const char* directory) {
     }
 
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.spi", &found);
+    HANDLE search = FindFirstFileA(kPluginPattern, &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -149,7 +149,7 @@ void spiListUnload(SusiePlugin* head) {
     }
 }
 
-int WINAPI spiProgress(int, int, LONG) {
+int WINAPI spiProgress(int, int, LONG_PTR) {
     return 0;
 }
 
@@ -190,7 +190,6 @@ int spiPictureSize(const SusiePlugin& plugin, const char* fileName, const unsign
     if (!plugin.IsSupported(fileName, reinterpret_cast<DWORD_PTR>(header))) return 0;
     SusiePictureInfo info = {};
     int result = plugin.GetPictureInfo(fileName, 0, kSusieInputFile, &info);
-    if (info.hInfo) LocalFree(info.hInfo);
     if (result != kSusieOk || info.width == 0 || info.height == 0) return 0;
     size.width = static_cast<uint32_t>(info.width);
     size.height = static_cast<uint32_t>(info.height);

@@ -46,7 +46,7 @@ void spiListUnload(SusiePlugin* head);
 HBITMAP spiDecode(const char* path);
 
 // The progress callback handed to GetPicture: always lets the plug-in go on.
-int WINAPI spiProgress(int done, int total, LONG data);
+int WINAPI spiProgress(int done, int total, LONG_PTR data);
 
 // Asks plugin for the size of the file fileName (resolved against the
 // current directory) whose first bytes are header (kSusieHeaderSize bytes).

@@ -6,8 +6,17 @@
 #include <stddef.h>
 #include <windows.h>
 
+#include "app/arch.h"
+
+// The 64-bit interface is the same but for pointer-sized offsets, lengths
+// and callback data (LONG_PTR, which is LONG in a 32-bit build), the
+// record's size (app/arch.h) and the library's extension.
+
 // Picture information filled by GetPictureInfo. The host reads only width
-// and height; hInfo, a text handle some plug-ins return, is freed by the host.
+// and height. Plug-ins in the wild disagree on what follows colorDepth: some
+// pad the record (hInfo at byte 24, as here), others pack it (hInfo at byte
+// 22), so the host never touches hInfo; it zero-fills the whole record for
+// either form. Ours write this padded form.
 struct SusiePictureInfo {
     LONG left;
     LONG top;
@@ -18,7 +27,7 @@ struct SusiePictureInfo {
     SHORT colorDepth;
     HLOCAL hInfo;
 };
-static_assert(sizeof(SusiePictureInfo) == 28, "the host hands plug-ins 28 zero-filled bytes");
+static_assert(sizeof(SusiePictureInfo) == kSusieInfoBytes, "the record each kind of plug-in expects");
 static_assert(offsetof(SusiePictureInfo, width) == 8, "width at bytes 8 to 11");
 static_assert(offsetof(SusiePictureInfo, height) == 12, "height at bytes 12 to 15");
 
@@ -45,15 +54,15 @@ enum SusieResult {
 // ConfigurationDlg's answer when the plug-in has no settings dialog.
 constexpr int kSusieNoDialog = -1;
 
-typedef int(WINAPI* SusieProgress)(int done, int total, LONG data);
+typedef int(WINAPI* SusieProgress)(int done, int total, LONG_PTR data);
 typedef int(WINAPI* SusieGetPluginInfo)(int infoNumber, LPSTR buffer, int bufferLength);
 // source is the address of the 2048-byte head (the host never passes a handle).
 typedef int(WINAPI* SusieIsSupported)(LPCSTR fileName, DWORD_PTR source);
-typedef int(WINAPI* SusieGetPictureInfo)(LPCSTR source, LONG offsetOrLength, UINT flag,
+typedef int(WINAPI* SusieGetPictureInfo)(LPCSTR source, LONG_PTR offsetOrLength, UINT flag,
                                          SusiePictureInfo* info);
 // On success *bitmapInfo holds a BITMAPINFO (header and colour table) and
 // *bits the bottom-up pixel rows, both LocalAlloc handles the caller frees.
-typedef int(WINAPI* SusieGetPicture)(LPCSTR source, LONG offsetOrLength, UINT flag,
+typedef int(WINAPI* SusieGetPicture)(LPCSTR source, LONG_PTR offsetOrLength, UINT flag,
                                      HLOCAL* bitmapInfo, HLOCAL* bits, SusieProgress progress,
-                                     LONG data);
+                                     LONG_PTR data);
 typedef int(WINAPI* SusieConfigurationDlg)(HWND parent, int function);

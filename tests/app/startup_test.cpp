@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/arch.h"
 #include "app/resstring.h"
 #include "resource.h"
 #include "support/notices.h"
@@ -156,7 +157,7 @@ TEST_F(Startup, AFolderWithoutPluginsPromptsAgainOnYes) {
     EXPECT_EQ(exitCode(), 0u);
     EXPECT_EQ(read("SPIDir"), plugins);
     char value[16];
-    GetPrivateProfileStringA("plugins", "wic.spi", "<absent>", value, sizeof value, ini.c_str());
+    GetPrivateProfileStringA("plugins", "wic" TRAWLIX_PLUGIN_EXTENSION, "<absent>", value, sizeof value, ini.c_str());
     EXPECT_STREQ(value, "1");
 }
 

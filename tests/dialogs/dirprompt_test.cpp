@@ -69,8 +69,27 @@ TEST(DirectoryPrompt, OffersTheSubdirectoryBoxCheckedAndReportsIt) {
     EXPECT_EQ(run.promptShown, resString(IDS_PROMPT_SEARCH));
     EXPECT_TRUE(run.boxVisible);
     EXPECT_TRUE(run.boxChecked);
-    EXPECT_TRUE(dirPromptRecurse(run.result));
+    EXPECT_TRUE(dirPromptRecurse(run.result)) << std::hex << run.result;
+    EXPECT_EQ(dirPromptRecurseEntry(run.result), INT32_MIN);  // what the INI keeps, in both builds
     EXPECT_EQ(takePath(run.result), "D:\\walls");
+}
+
+// A 64-bit heap may lie above 4 GiB: the flag must neither cut nor touch
+// such an address. The page comes from the top of the address space.
+TEST(DirectoryPrompt, TheResultCarriesAnAddressAbove4GiBAndTheFlag) {
+    char* high = static_cast<char*>(
+        VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE));
+    ASSERT_NE(high, nullptr);
+    if (sizeof(void*) == 8) {
+        EXPECT_GT(static_cast<uint64_t>(reinterpret_cast<UINT_PTR>(high)), 0xFFFFFFFFull);
+    }
+    for (bool recurse : {false, true}) {
+        INT_PTR result = dirPromptPack(high, recurse);
+        EXPECT_EQ(dirPromptPath(result), high);
+        EXPECT_EQ(dirPromptRecurse(result), recurse);
+        EXPECT_EQ(dirPromptRecurseEntry(result), recurse ? INT32_MIN : 0);
+    }
+    VirtualFree(high, 0, MEM_RELEASE);
 }
 
 TEST(DirectoryPrompt, AnUncheckedBoxClearsTheFlagAndThePathComesBackAsTyped) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/arch.h"
 #include "resource.h"
 #include "support/codepage.h"
 #include "support/testdirs.h"
@@ -317,14 +318,22 @@ TEST_F(Resources, VersionRecordNamesTheProgram) {
     EXPECT_STREQ(text, "trawlix");
 }
 
-TEST_F(Resources, ManifestAsksForCommonControlsSixOnX86) {
+// Of the build's own processor: a dependency of another one never binds.
+TEST_F(Resources, ManifestAsksForCommonControlsSixOfTheBuildsArchitecture) {
     DWORD size = 0;
     const char* manifest = static_cast<const char*>(
         resource(RT_MANIFEST, 1, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), &size));
     ASSERT_NE(manifest, nullptr);
     std::string text(manifest, size);
     EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
-    EXPECT_NE(text.find("processorArchitecture=\"X86\""), std::string::npos);
+    const std::string mine = std::string("processorArchitecture=\"") + kManifestArchitecture + "\"";
+    size_t named = 0, mineNamed = 0;
+    for (size_t at = 0; (at = text.find("processorArchitecture=", at)) != std::string::npos; ++at) {
+        ++named;
+        if (text.compare(at, mine.size(), mine) == 0) ++mineNamed;
+    }
+    EXPECT_EQ(named, 2u);  // the program's identity and its common-controls dependency
+    EXPECT_EQ(mineNamed, named);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/arch.h"
 #include "app/resstring.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -119,7 +120,7 @@ protected:
     void loadPlugins(std::initializer_list<const char*> names) {
         for (const char* name : names) {
             plugins.emplace_back(new TempFolder);
-            std::string spi = std::string(name) + ".spi";
+            std::string spi = std::string(name) + TRAWLIX_PLUGIN_EXTENSION;
             CopyFileA((buildFolder("testplugins") + spi).c_str(), (plugins.back()->path + "\\" + spi).c_str(), FALSE);
             ASSERT_EQ(spiLoadAll(plugins.back()->path.c_str()), 1) << name;
         }
@@ -188,7 +189,7 @@ TEST_F(Search, TheSecondPluginsSizeMatchesWhenTheFirstsDoesNot) {
     run(root.path, 0);
     std::vector<std::string> got = rows();
     ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0], "twin.dat|1024 x 768|4|" + root.path + "|twinblue.spi");
+    EXPECT_EQ(got[0], "twin.dat|1024 x 768|4|" + root.path + "|twinblue" TRAWLIX_PLUGIN_EXTENSION);
 }
 
 TEST_F(Search, ExcludeFragmentsSkipTreesAndLowerCaseThePaths) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/arch.h"
 #include "spi/plugins.h"
 #include "support/notices.h"
 #include "support/testdirs.h"
@@ -30,8 +31,8 @@ protected:
         folders.emplace_back(new TempFolder);
         const std::string& dir = folders.back()->path;
         for (const char* name : names) {
-            std::string file = std::string(name) + ".spi";
-            std::string from = buildFolder(file == "wic.spi" ? "plugins" : "testplugins") + file;
+            std::string file = std::string(name) + TRAWLIX_PLUGIN_EXTENSION;
+            std::string from = buildFolder(file == "wic" TRAWLIX_PLUGIN_EXTENSION ? "plugins" : "testplugins") + file;
             EXPECT_TRUE(CopyFileA(from.c_str(), (dir + "\\" + file).c_str(), FALSE)) << from;
         }
         return dir;
@@ -98,7 +99,7 @@ TEST_F(PluginHost, AMissingFolderIsReportedAndLoadsNothing) {
 TEST_F(PluginHost, AFolderWithoutPluginsLoadsNothingAndRestoresTheCurrentDirectory) {
     std::string dir = folderWith({});
     writeFile(dir + "\\readme.txt", std::string("not a plug-in"));
-    writeFile(dir + "\\broken.spi", std::string("MZ but nothing more"));
+    writeFile(dir + "\\broken" TRAWLIX_PLUGIN_EXTENSION, std::string("MZ but nothing more"));
     std::string before = currentDirectory();
     NoticeWatch watch;
     noticeWatchBegin(watch);
@@ -119,24 +120,63 @@ TEST_F(PluginHost, KeepsOnlyCompleteVersion00INPluginsAndUnloadsTheRest) {
         EXPECT_EQ(p->order, 0);
         EXPECT_NE(p->GetPicture, nullptr);
     }
-    EXPECT_EQ(names, (std::set<std::string>{"wic.spi", "twinred.spi"}));
-    EXPECT_EQ(GetModuleHandleA("oldapi.spi"), nullptr);
-    EXPECT_EQ(GetModuleHandleA("noexport.spi"), nullptr);
-    EXPECT_NE(GetModuleHandleA("twinred.spi"), nullptr);
+    EXPECT_EQ(names, (std::set<std::string>{"wic" TRAWLIX_PLUGIN_EXTENSION, "twinred" TRAWLIX_PLUGIN_EXTENSION}));
+    EXPECT_EQ(GetModuleHandleA("oldapi" TRAWLIX_PLUGIN_EXTENSION), nullptr);
+    EXPECT_EQ(GetModuleHandleA("noexport" TRAWLIX_PLUGIN_EXTENSION), nullptr);
+    EXPECT_NE(GetModuleHandleA("twinred" TRAWLIX_PLUGIN_EXTENSION), nullptr);
+}
+
+TEST_F(PluginHost, PassesOverPluginsOfTheOtherArchitectureSilently) {
+    std::string dir = folderWith({"wic"});
+    const std::string foreignName = sizeof(void*) == 8 ? "twinred.spi" : "twinred.sph";
+    const std::string foreign = buildFolder("foreignplugins") + foreignName;
+    ASSERT_TRUE(CopyFileA(foreign.c_str(), (dir + "\\" + foreignName).c_str(), FALSE)) << foreign;
+    // The other kind under this build's extension: the loader refuses it.
+    ASSERT_TRUE(CopyFileA(foreign.c_str(), (dir + "\\renamed" TRAWLIX_PLUGIN_EXTENSION).c_str(), FALSE));
+    NoticeWatch watch;
+    noticeWatchBegin(watch);
+    EXPECT_EQ(spiLoadAll(dir.c_str()), 1);
+    noticeWatchEnd();
+    EXPECT_EQ(watch.count, 0);
+    ASSERT_NE(spiList, nullptr);
+    EXPECT_STREQ(spiList->fileName, "wic" TRAWLIX_PLUGIN_EXTENSION);
+    EXPECT_EQ(spiList->next, nullptr);
+}
+
+// Plug-ins disagree on the record past colorDepth (padded or packed); the
+// host reads the size from either and never frees a text handle whose place
+// it would have to guess.
+TEST_F(PluginHost, ReadsTheSizeFromEitherRecordLayoutAndLeavesTheTextHandleAlone) {
+    loadInOrder({"packed", "fullrecord"});
+    struct Case {
+        const SusiePlugin* plugin;
+        const char* tag;
+        uint32_t width, height;
+    } cases[] = {{spiList, "PACK", 1280, 1024}, {spiList->next, "FULL", 1920, 1080}};
+    for (const Case& c : cases) {
+        unsigned char header[kSusieHeaderSize] = {};
+        memcpy(header, c.tag, 4);
+        PictureSize size{};
+        EXPECT_EQ(spiPictureSize(*c.plugin, "a.pic", header, size), 1) << c.tag;
+        EXPECT_EQ(size.width, c.width) << c.tag;
+        EXPECT_EQ(size.height, c.height) << c.tag;
+    }
+    EXPECT_EQ(testExport<TestCount>("packed" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesHandedOut")(), 1);
+    EXPECT_EQ(testExport<TestCount>("packed" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesFreed")(), 0);
 }
 
 TEST_F(PluginHost, KeepsALongLibraryNameWhole) {
     loadInOrder({"long_file_name_of_a_test_plugin_over_31"});
     ASSERT_NE(spiList, nullptr);
-    EXPECT_STREQ(spiList->fileName, "long_file_name_of_a_test_plugin_over_31.spi");
+    EXPECT_STREQ(spiList->fileName, "long_file_name_of_a_test_plugin_over_31" TRAWLIX_PLUGIN_EXTENSION);
 }
 
 TEST_F(PluginHost, ASecondLoadAppendsBehindTheFirst) {
     loadInOrder({"twinred", "twinblue", "noconfig"});
     ASSERT_NE(spiList, nullptr);
-    EXPECT_STREQ(spiList->fileName, "twinred.spi");
-    EXPECT_STREQ(spiList->next->fileName, "twinblue.spi");
-    EXPECT_STREQ(spiList->next->next->fileName, "noconfig.spi");
+    EXPECT_STREQ(spiList->fileName, "twinred" TRAWLIX_PLUGIN_EXTENSION);
+    EXPECT_STREQ(spiList->next->fileName, "twinblue" TRAWLIX_PLUGIN_EXTENSION);
+    EXPECT_STREQ(spiList->next->next->fileName, "noconfig" TRAWLIX_PLUGIN_EXTENSION);
     EXPECT_EQ(spiList->next->next->ConfigurationDlg(nullptr, 1), kSusieNoDialog);
 }
 
@@ -145,7 +185,7 @@ TEST_F(PluginHost, IsSupportedSeesAShortFileFollowedByZeros) {
     std::string path = pictureFile("short.bin", "0123456789");
     EXPECT_EQ(spiDecode(path.c_str()), nullptr);
 
-    auto lastCall = testExport<TestLastCall>("recorder.spi", "TestLastCall");
+    auto lastCall = testExport<TestLastCall>("recorder" TRAWLIX_PLUGIN_EXTENSION, "TestLastCall");
     ASSERT_NE(lastCall, nullptr);
     std::vector<unsigned char> header(kSusieHeaderSize, 0xEE);
     char name[MAX_PATH] = {};
@@ -168,9 +208,9 @@ TEST_F(PluginHost, AFailedDecodeFallsThroughToTheNextPluginAndFreesWhatItReturne
     HBITMAP bitmap = spiDecode(pictureFile("a.twin", "TWIN picture").c_str());
     EXPECT_EQ(topLeftColour(bitmap), 0xFF0000);
     DeleteObject(bitmap);
-    EXPECT_EQ(testExport<TestCount>("claimall.spi", "TestHandlesHandedOut")(), 2);
-    EXPECT_EQ(testExport<TestCount>("claimall.spi", "TestHandlesFreed")(), 1);
-    EXPECT_EQ(testExport<TestCount>("twinred.spi", "TestHandlesFreed")(), 1);
+    EXPECT_EQ(testExport<TestCount>("claimall" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesHandedOut")(), 2);
+    EXPECT_EQ(testExport<TestCount>("claimall" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesFreed")(), 1);
+    EXPECT_EQ(testExport<TestCount>("twinred" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesFreed")(), 1);
 }
 
 TEST_F(PluginHost, ThePluginNearerTheHeadWins) {
@@ -192,7 +232,7 @@ TEST_F(PluginHost, ThePluginNearerTheHeadWins) {
 TEST_F(PluginHost, PixelsThatDoNotFitTheirHeaderAreRefused) {
     loadInOrder({"sloppy", "twinred"});
     EXPECT_EQ(spiDecode(pictureFile("a.slop", "SLOP picture").c_str()), nullptr);
-    EXPECT_EQ(testExport<TestCount>("sloppy.spi", "TestHandlesFreed")(), 1);
+    EXPECT_EQ(testExport<TestCount>("sloppy" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesFreed")(), 1);
 }
 
 TEST_F(PluginHost, PictureSizesOfZeroAreNotTrusted) {
@@ -200,7 +240,7 @@ TEST_F(PluginHost, PictureSizesOfZeroAreNotTrusted) {
     unsigned char header[kSusieHeaderSize] = {'S', 'L', 'O', 'P'};
     PictureSize size{};
     EXPECT_EQ(spiPictureSize(*spiList, "a.slop", header, size), 0);
-    EXPECT_EQ(testExport<TestCount>("sloppy.spi", "TestHandlesFreed")(), 1);
+    EXPECT_EQ(testExport<TestCount>("sloppy" TRAWLIX_PLUGIN_EXTENSION, "TestHandlesFreed")(), 1);
 
     memcpy(header, "TWIN", 4);
     EXPECT_EQ(spiPictureSize(*spiList, "a.twin", header, size), 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/arch.h"
 #include "spi/susie.h"
 #include "support/testdirs.h"
 
@@ -27,7 +28,7 @@ std::vector<unsigned char> readAll(const std::string& path) {
 class WicPlugin : public ::testing::Test {
 protected:
     void SetUp() override {
-        module = LoadLibraryA((buildFolder("plugins") + "wic.spi").c_str());
+        module = LoadLibraryA((buildFolder("plugins") + "wic" TRAWLIX_PLUGIN_EXTENSION).c_str());
         ASSERT_NE(module, nullptr);
         info = entry<SusieGetPluginInfo>("GetPluginInfo");
         supported = entry<SusieIsSupported>("IsSupported");
@@ -98,7 +99,7 @@ TEST_F(WicPlugin, ReportsSizeAndDepthFromAFileAtAnOffsetAndFromMemory) {
     EXPECT_EQ(result.height, 48);
 
     result = {};
-    EXPECT_EQ(pictureInfo(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG>(bytes.size()),
+    EXPECT_EQ(pictureInfo(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG_PTR>(bytes.size()),
                           kSusieInputMemory, &result),
               kSusieOk);
     EXPECT_EQ(result.width, 64);
@@ -131,7 +132,7 @@ TEST_F(WicPlugin, ReportsTheSizeItDecodesForEveryFormat) {
 TEST_F(WicPlugin, DecodesFromMemoryIntoBottomUpRows) {
     std::vector<unsigned char> bytes = readAll(picturePath("quad.png"));
     HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
-    ASSERT_EQ(picture(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG>(bytes.size()),
+    ASSERT_EQ(picture(reinterpret_cast<LPCSTR>(bytes.data()), static_cast<LONG_PTR>(bytes.size()),
                       kSusieInputMemory, &infoHandle, &bitsHandle, nullptr, 0),
               kSusieOk);
     const BITMAPINFO* bi = static_cast<const BITMAPINFO*>(LocalLock(infoHandle));
@@ -155,18 +156,23 @@ TEST_F(WicPlugin, DecodesFromMemoryIntoBottomUpRows) {
     LocalFree(infoHandle);
 }
 
-int WINAPI cancelAtOnce(int, int, LONG data) {
+int WINAPI cancelAtOnce(int, int, LONG_PTR data) {
     ++*reinterpret_cast<int*>(data);
     return 1;
 }
 
+// The callback data comes back whole: here the address of a counter at the
+// top of the address space, above 4 GiB in a 64-bit process.
 TEST_F(WicPlugin, StopsWhenTheProgressCallbackAsks) {
-    int calls = 0;
+    int* calls = static_cast<int*>(
+        VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE));
+    ASSERT_NE(calls, nullptr);
     HLOCAL infoHandle = nullptr, bitsHandle = nullptr;
     EXPECT_EQ(picture(picturePath("quad.jpg").c_str(), 0, kSusieInputFile, &infoHandle, &bitsHandle,
-                      cancelAtOnce, reinterpret_cast<LONG>(&calls)),
+                      cancelAtOnce, reinterpret_cast<LONG_PTR>(calls)),
               kSusieCanceled);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(*calls, 1);
+    VirtualFree(calls, 0, MEM_RELEASE);
     EXPECT_EQ(infoHandle, nullptr);
     EXPECT_EQ(bitsHandle, nullptr);
 }
