@@ -4,8 +4,9 @@
 set -euo pipefail
 
 packages=(
-  g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 xvfb xauth
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64 wine32:i386 xvfb xauth
   cmake ninja-build g++ clang libclang-rt-14-dev googletest locales file
   python3 python3-pil
 )
@@ -31,22 +32,6 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
     exit 1
   fi
   rm -f "$log"
-fi
-
-# Wine runs the program and its tests as 32-bit Linux processes. A kernel
-# with its 32-bit support switched off (ia32_emulation=off) cannot start
-# them; the tests then run in a virtual machine on Debian's own kernel
-# (scripts/vm/run.sh), which needs the emulator.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  if ! dpkg-query -W -f='${Status}' qemu-system-x86 2>/dev/null | grep -q 'install ok installed'; then
-    echo "install-deps: this kernel cannot run 32-bit programs; installing qemu-system-x86 for a test machine"
-    log=$(mktemp)
-    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends qemu-system-x86 >"$log" 2>&1; then
-      cat "$log"
-      exit 1
-    fi
-    rm -f "$log"
-  fi
 fi
 
 # The double-byte code page tests run Wine under a Japanese locale.

@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, lays out the bundle (trawlix.exe beside
-# its plug-ins and sample pictures) and starts Trawlix under Wine. Without a
-# DISPLAY it starts its own Xvfb and says so.
+# Installs what is missing, builds, and starts Trawlix under Wine from the
+# bundle this kernel runs (trawlix.exe beside its plug-ins and sample
+# pictures): the 32-bit product where the kernel runs 32-bit programs, else
+# the 64-bit build. Without a DISPLAY it starts its own Xvfb and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
+. "$root/scripts/arch.sh"
+tree=$(native_tree)
+build="$root/build/$tree"
+bundle="$build/bundle"
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX="$build/run-prefix"
+if [ "$tree" = target ]; then
+  echo "run: the 32-bit product ($bundle)"
+else
+  echo "run: this kernel runs 64-bit programs only: the 64-bit build ($bundle)"
+fi
 
-# The build lays out the bundle: trawlix.exe, plugins\, samples\.
-bundle="$root/build/target/bundle"
-
-export WINEPREFIX="$root/build/run-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -z "${DISPLAY:-}" ]; then
   n=99
   while [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
@@ -23,19 +29,19 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run: no DISPLAY; started Xvfb on $DISPLAY (screenshot: import -window root -display $DISPLAY shot.png)"
   sleep 1
   # Xvfb has no window manager: Wine's virtual desktop frames the window.
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1 || true  # the next start brings up the virtual desktop
   wineserver -w >/dev/null 2>&1 || true
 fi
 # A newcomer lands in a working program: name the bundled plug-ins.
 if [ ! -f "$bundle/trawlix.ini" ]; then
-  plugins=$(winepath -w "$bundle/plugins" 2>/dev/null)
+  plugins=$("$WINE" winepath -w "$bundle/plugins" 2>/dev/null)
   printf '[trawlix]\r\nSPIDir=%s\r\n' "$plugins" >"$bundle/trawlix.ini"
   echo "run: wrote $bundle/trawlix.ini naming the bundled plug-ins"
 fi
 cd "$bundle"
 echo "run: starting $bundle/trawlix.exe"
 status=0
-wine trawlix.exe || status=$?
+"$WINE" trawlix.exe || status=$?
 echo "run: trawlix.exe ended with exit code $status"

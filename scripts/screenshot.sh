@@ -9,14 +9,16 @@ if ! command -v /usr/bin/import >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq imagemagick >/dev/null
 fi
 bash "$root/scripts/build.sh" >/dev/null
-build="$root/build/target"
+. "$root/scripts/arch.sh"
+build="$root/build/$(native_tree)"
 "$root/scripts/wine-session.sh" start "$build" >/dev/null
 trap '"$root/scripts/wine-session.sh" stop "$build"' EXIT
 display=$(cat "$build/wine-session/display")
 
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all DISPLAY="$display"
-plugins=$(winepath -w "$build/bundle/plugins")
-samples=$(winepath -w "$build/bundle/samples")
+. "$root/scripts/wine-env.sh"
+export DISPLAY="$display"
+plugins=$("$WINE" winepath -w "$build/bundle/plugins")
+samples=$("$WINE" winepath -w "$build/bundle/samples")
 "$root/scripts/wine-run.sh" "$build" "$build/scripts/stage/screenshot_stage.exe" "$plugins" "$samples" 12 &
 stage=$!
 sleep 8

@@ -7,10 +7,6 @@ set -u
 build=$(cd "$1" && pwd)
 shift
 . "$(dirname "$0")/wine-env.sh"
-if [ -f "$build/wine-session/display" ]; then
-  DISPLAY=$(cat "$build/wine-session/display")
-  export DISPLAY
-fi
 # Wine may start lasting helpers (services, the desktop) that inherit the
 # output: give them a file, not the caller's pipe, which CTest waits on.
 output=$(mktemp)
