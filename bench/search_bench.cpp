@@ -1,7 +1,8 @@
 // The search's speed against a bare Win32 walk of the same tree, in one run:
 // the bare walk lists, opens, reads a header and closes every file; the
 // search runs in the real main window, rows and all. Median of 3 rounds,
-// after a warm-up walk. Usage: search_bench TREE PLUGIN_DIR
+// after a warm-up walk. Usage: search_bench TREE PLUGIN_DIR [bare|fast|plugin]
+// With a mode, one timed round of that alone (for tracing server requests).
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -111,6 +112,19 @@ int main(int argc, char** argv) {
 
     unsigned files = 0;
     timeBareWalk(tree, files);  // warms the cache
+    if (argc > 3) {
+        int rows = 0;
+        double took = 0;
+        if (!strcmp(argv[3], "bare")) {
+            took = timeBareWalk(tree, files);
+        } else {
+            appSettings.FastScan = strcmp(argv[3], "fast") == 0;
+            took = timeSearch(window, tree, rows);
+        }
+        printf("%s: %u files, %d rows, %.0f files/s\n", argv[3], files, rows, files / took);
+        fflush(stdout);
+        ExitProcess(0);
+    }
     std::vector<double> bare, fast, plugin;
     int fastRows = 0, pluginRows = 0;
     for (int round = 0; round < 3; ++round) {

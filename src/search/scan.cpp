@@ -20,7 +20,13 @@ namespace {
 // this often (ms), which still stops a search at once for the user.
 constexpr DWORD kStopPollMs = 4;
 // Found rows reach the list at least this often (ms), so it visibly grows.
-constexpr DWORD kFlushMs = 100;
+// Each hand-over costs the window thread a few milliseconds whatever its
+// size (switching the list's drawing back on redraws its scroll bar), so
+// batches are large and come a few times a second.
+constexpr DWORD kFlushMs = 250;
+// The status bar shows the directory being walked at most this often (ms):
+// each new text repaints it, which costs more than walking a small folder.
+constexpr DWORD kStatusMs = 100;
 constexpr int kStatusSimplePart = 255;
 
 // What the walk reads and keeps for one run. The condition and exclude lists
@@ -39,6 +45,9 @@ struct ScanWalk {
     DWORD lastStopTest;
     DWORD batchStarted;
     RowBatch* batch;  // heap
+    char status[kPathSize];  // the directory the status bar is to show
+    bool statusDue;          // status differs from what the bar shows
+    DWORD lastStatus;
 };
 
 int listCount(HWND list) {
@@ -123,11 +132,19 @@ void addRow(ScanWalk& w, const RowTexts& t) {
     row.handledBy = poolAdd(*b, t.handledBy);
 }
 
+void showDirectory(ScanWalk& w, DWORD now) {
+    w.statusDue = false;
+    w.lastStatus = now;
+    SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(w.status));
+}
+
 // Before every entry: hands waiting rows over once they are kFlushMs old,
-// and runs the stop test every kStopPollMs.
+// shows the directory being walked once kStatusMs have passed since the
+// last one was shown, and runs the stop test every kStopPollMs.
 bool stopDue(ScanWalk& w) {
     DWORD now = GetTickCount();
     if (w.batch->count && now - w.batchStarted >= kFlushMs) flushRows(w);
+    if (w.statusDue && now - w.lastStatus >= kStatusMs) showDirectory(w, now);
     if (now - w.lastStopTest < kStopPollMs) return false;
     w.lastStopTest = now;
     return scanStopRequested(w.owner);
@@ -214,7 +231,8 @@ int scanDirectory(ScanWalk& w) {
         if (excluded(w, directory)) return 1;
     }
     w.batch->directory = 0;
-    SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(directory));
+    strCopyFit(w.status, sizeof w.status, directory);
+    w.statusDue = true;
 
     WIN32_FIND_DATAA found;
     HANDLE listing = FindFirstFileA("*.*", &found);
@@ -257,6 +275,7 @@ void runWalk(HWND owner, const ScanJob& job) {
     w.statusBar = mainState(owner)->statusBar;
     w.recurse = job.recurse;
     w.lastStopTest = GetTickCount();
+    w.lastStatus = w.lastStopTest - kStatusMs;  // the first directory shows at once
     readConditions(w, mainConditionList(owner));
     readExcludes(w, mainExcludeList(owner));
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
@@ -283,6 +302,20 @@ void runWalk(HWND owner, const ScanJob& job) {
 
 void toolbarEnable(HWND toolbar, int command, bool enable) {
     SendMessageA(toolbar, TB_ENABLEBUTTON, command, MAKELPARAM(enable ? TRUE : FALSE, 0));
+}
+
+// Switching the list's drawing back on invalidates all of it, yet only the
+// rows from first on are new: the rows above them, usually all that is on
+// screen, look as they did and are taken out of the update region. Under
+// Wine repainting them costs more than inserting the batch.
+void keepRowsAbove(HWND list, int first) {
+    RECT kept;
+    GetClientRect(list, &kept);
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    if (SendMessageA(list, LVM_GETITEMRECT, first, reinterpret_cast<LPARAM>(&row)) && row.top < kept.bottom)
+        kept.bottom = row.top;
+    if (kept.bottom > kept.top) ValidateRect(list, &kept);
 }
 
 // True when directory can be made current; the current directory is kept.
@@ -341,6 +374,7 @@ DWORD WINAPI scanWorker(void* parameter) {
 }
 
 void scanInsertRows(HWND list, const RowBatch& batch) {
+    const int first = listCount(list);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (uint32_t i = 0; i < batch.count; ++i) {
         const FoundRow& row = batch.rows[i];
@@ -362,6 +396,7 @@ void scanInsertRows(HWND list, const RowBatch& batch) {
         }
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    keepRowsAbove(list, first);
 }
 
 bool scanStopRequested(HWND owner) {

@@ -25,8 +25,8 @@ constexpr int kResultColumnHandledBy = 4;
 // Rows found by the worker and not yet in the list. Texts live in pool; a
 // row names them by offset. Filled on the worker thread, read by
 // scanInsertRows on the window thread while the worker waits.
-constexpr uint32_t kBatchRows = 512;
-constexpr uint32_t kBatchPool = 128 * 1024;
+constexpr uint32_t kBatchRows = 4096;
+constexpr uint32_t kBatchPool = 1024 * 1024;
 struct FoundRow {
     uint32_t fileName, pictureSize, fileSize, fullPath, handledBy;
 };

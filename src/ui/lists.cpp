@@ -142,9 +142,11 @@ void sortByColumn(HWND window, int column) {
     textFree(key.keys);
 }
 
+// The focus test comes first: a search's every inserted row notifies, and
+// finding the result list costs window messages.
 void onItemChanged(HWND window, const NMLISTVIEW& change) {
-    if (change.hdr.hwndFrom != mainResultList(window)) return;
-    if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_FOCUSED)) previewRow(window, change.iItem);
+    if (!(change.uChanged & LVIF_STATE) || !(change.uNewState & LVIS_FOCUSED)) return;
+    if (change.hdr.hwndFrom == mainResultList(window)) previewRow(window, change.iItem);
 }
 
 // Enter with OldEnterOperation set: toggle the focused row's mark and move
