@@ -78,11 +78,15 @@ double timeSearch(HWND window, const char* tree, int& rows) {
     double start = seconds();
     scanStart(window, tree, 1);
     MainWindowState* s = mainState(window);
+    // Like the program's own loop, the window thread sleeps until a message
+    // comes (or the worker ends) instead of polling.
+    HANDLE worker = OpenThread(SYNCHRONIZE, FALSE, s->workerThreadId);
     while (s->workerThreadId) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(worker ? 1 : 0, &worker, FALSE, worker ? INFINITE : 5, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
+    if (worker) CloseHandle(worker);
     double took = seconds() - start;
     rows = static_cast<int>(SendMessageA(mainResultList(window), LVM_GETITEMCOUNT, 0, 0));
     return took;

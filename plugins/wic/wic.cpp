@@ -226,13 +226,43 @@ int decodePicture(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* inf
     return kSusieOk;
 }
 
+// The head IsSupported was last shown on this thread, and the full path of
+// its file. A host asks IsSupported and then GetPictureInfo about the same
+// file: the header is then read from here instead of opening the file again,
+// which costs a search as much as its own open did.
+struct RememberedHead {
+    bool valid;
+    char path[MAX_PATH];
+    unsigned char bytes[kSusieHeaderSize];
+};
+thread_local RememberedHead rememberedHead;
+
+void rememberHead(LPCSTR fileName, const unsigned char* head) {
+    RememberedHead& r = rememberedHead;
+    DWORD got = fileName ? GetFullPathNameA(fileName, MAX_PATH, r.path, nullptr) : 0;
+    r.valid = got > 0 && got < MAX_PATH;
+    if (r.valid) memcpy(r.bytes, head, kSusieHeaderSize);
+}
+
+// The remembered head of fileName, used once; none when it is another file's.
+const unsigned char* takeHead(LPCSTR fileName) {
+    RememberedHead& r = rememberedHead;
+    if (!r.valid) return nullptr;
+    r.valid = false;
+    char path[MAX_PATH];
+    DWORD got = GetFullPathNameA(fileName, MAX_PATH, path, nullptr);
+    return got > 0 && got < MAX_PATH && strcmp(path, r.path) == 0 ? r.bytes : nullptr;
+}
+
 // The picture behind GetPictureInfo's arguments as a HeaderSource: a file
-// read from an offset, or a memory block.
+// read from an offset, or a memory block. reached is the end of the
+// furthest range asked for.
 struct SourceBytes {
     HANDLE file = INVALID_HANDLE_VALUE;
     uint64_t base = 0;
     const unsigned char* memory = nullptr;
     uint64_t length = 0;
+    uint64_t reached = 0;
     ~SourceBytes() {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
@@ -240,6 +270,7 @@ struct SourceBytes {
 
 uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t count) {
     SourceBytes* s = static_cast<SourceBytes*>(context);
+    if (position + count > s->reached) s->reached = position + count;
     if (s->memory) {
         if (position >= s->length) return 0;
         uint64_t left = s->length - position;
@@ -256,23 +287,46 @@ uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t cou
     return got;
 }
 
-// Size and depth from the header of the formats whose codecs would decode
-// every pixel just to open the picture. False leaves the question to WIC.
-bool factsFromHeader(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, SusiePictureInfo* info) {
+// The size from a remembered head of the file: exact when the file is at
+// least as long as the header reads reached, as the head holds the same
+// bytes as the file. Asking the size costs no handle.
+bool factsFromHead(LPCSTR fileName, const unsigned char* head, HeaderFacts& facts) {
+    SourceBytes bytes;
+    bytes.memory = head;
+    bytes.length = kSusieHeaderSize;
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (!headerFacts(HeaderSource{&bytes, readSource}, facts) ||
+        !GetFileAttributesExA(fileName, GetFileExInfoStandard, &file))
+        return false;
+    uint64_t size = static_cast<uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
+    return size >= bytes.reached;
+}
+
+// The header facts behind GetPictureInfo's arguments.
+bool readFacts(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HeaderFacts& facts) {
+    if (!source) return false;
     SourceBytes bytes;
     if ((flag & kSusieInputMask) == kSusieInputMemory) {
-        if (!source || offsetOrLength <= 0) return false;
+        if (offsetOrLength <= 0) return false;
         bytes.memory = reinterpret_cast<const unsigned char*>(source);
         bytes.length = static_cast<uint64_t>(offsetOrLength);
     } else {
-        if (!source || offsetOrLength < 0) return false;
+        if (offsetOrLength < 0) return false;
+        const unsigned char* head = offsetOrLength == 0 ? takeHead(source) : nullptr;
+        if (head && factsFromHead(source, head, facts)) return true;
         bytes.file = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (bytes.file == INVALID_HANDLE_VALUE) return false;
         bytes.base = static_cast<uint64_t>(offsetOrLength);
     }
+    return headerFacts(HeaderSource{&bytes, readSource}, facts);
+}
+
+// Size and depth from the header of the formats whose codecs would decode
+// every pixel just to open the picture. False leaves the question to WIC.
+bool factsFromHeader(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, SusiePictureInfo* info) {
     HeaderFacts facts;
-    if (!headerFacts(HeaderSource{&bytes, readSource}, facts) || facts.width > 0x7FFFFFFF ||
+    if (!readFacts(source, offsetOrLength, flag, facts) || facts.width > 0x7FFFFFFF ||
         facts.height > 0x7FFFFFFF)
         return false;
     info->left = 0;
@@ -298,14 +352,17 @@ __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int
 
 // source is the address of the file's first 2048 bytes, or (high word 0) an
 // open file handle to read them from.
-__declspec(dllexport) int WINAPI IsSupported(LPCSTR, DWORD_PTR source) {
-    unsigned char head[kSusieHeaderSize] = {};
+__declspec(dllexport) int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
     if ((source & ~static_cast<DWORD_PTR>(0xFFFF)) == 0) {
+        unsigned char read[kSusieHeaderSize] = {};
         DWORD got = 0;
-        if (!ReadFile(reinterpret_cast<HANDLE>(source), head, sizeof head, &got, nullptr)) return 0;
-        return signatureKnown(head) ? 1 : 0;
+        if (!ReadFile(reinterpret_cast<HANDLE>(source), read, sizeof read, &got, nullptr)) return 0;
+        return signatureKnown(read) ? 1 : 0;
     }
-    return signatureKnown(reinterpret_cast<const unsigned char*>(source)) ? 1 : 0;
+    const unsigned char* head = reinterpret_cast<const unsigned char*>(source);
+    if (!signatureKnown(head)) return 0;
+    rememberHead(fileName, head);
+    return 1;
 }
 
 // Reads the size and depth from the picture's header; no pixel is decoded.

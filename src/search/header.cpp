@@ -69,9 +69,11 @@ bool finish(PictureSize& size, uint32_t width, uint32_t height) {
 
 int jpegWalk(const ProbeFile& file, HWND owner, unsigned char* buffer, PictureSize& size) {
     constexpr uint32_t kStepRead = 4;
+    // Asked once: each question is a system call, and the file stays as it is.
+    const uint32_t fileLength = file.length(file.context);
     uint64_t position = 2;
     for (;;) {
-        if (position >= file.length(file.context)) return 0;
+        if (position >= fileLength) return 0;
         uint64_t start = position;
         readAt(file, start, buffer, kStepRead);
         position = start + kStepRead;

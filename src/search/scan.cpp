@@ -18,15 +18,18 @@ namespace {
 // Under Wine every key-state, foreground or queue query is a round trip to
 // the server, as costly as reading a whole file: the stop test runs at most
 // this often (ms), which still stops a search at once for the user.
-constexpr DWORD kStopPollMs = 4;
+constexpr DWORD kStopPollMs = 20;
 // Found rows reach the list at least this often (ms), so it visibly grows.
-// Each hand-over costs the window thread a few milliseconds whatever its
+// Each hand-over costs the window thread about ten milliseconds whatever its
 // size (switching the list's drawing back on redraws its scroll bar), so
-// batches are large and come a few times a second.
-constexpr DWORD kFlushMs = 250;
+// batches are large and come twice a second; the first comes sooner, so
+// the first rows show at once.
+constexpr DWORD kFirstFlushMs = 100;
+constexpr DWORD kFlushMs = 500;
 // The status bar shows the directory being walked at most this often (ms):
-// each new text repaints it, which costs more than walking a small folder.
-constexpr DWORD kStatusMs = 100;
+// each new text repaints it, which costs more than walking a small folder,
+// and a name shown for less is not read anyway.
+constexpr DWORD kStatusMs = 250;
 constexpr int kStatusSimplePart = 255;
 
 // What the walk reads and keeps for one run. The condition and exclude lists
@@ -44,6 +47,7 @@ struct ScanWalk {
     uint32_t byteTotal;  // low 32 bits of each listed size, wrapping
     DWORD lastStopTest;
     DWORD batchStarted;
+    DWORD flushMs;  // age at which a batch is handed over
     RowBatch* batch;  // heap
     char status[kPathSize];  // the directory the status bar is to show
     bool statusDue;          // status differs from what the bar shows
@@ -138,12 +142,15 @@ void showDirectory(ScanWalk& w, DWORD now) {
     SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(w.status));
 }
 
-// Before every entry: hands waiting rows over once they are kFlushMs old,
+// Before every entry: hands waiting rows over once they are flushMs old,
 // shows the directory being walked once kStatusMs have passed since the
 // last one was shown, and runs the stop test every kStopPollMs.
 bool stopDue(ScanWalk& w) {
     DWORD now = GetTickCount();
-    if (w.batch->count && now - w.batchStarted >= kFlushMs) flushRows(w);
+    if (w.batch->count && now - w.batchStarted >= w.flushMs) {
+        flushRows(w);
+        w.flushMs = kFlushMs;
+    }
     if (w.statusDue && now - w.lastStatus >= kStatusMs) showDirectory(w, now);
     if (now - w.lastStopTest < kStopPollMs) return false;
     w.lastStopTest = now;
@@ -276,6 +283,7 @@ void runWalk(HWND owner, const ScanJob& job) {
     w.recurse = job.recurse;
     w.lastStopTest = GetTickCount();
     w.lastStatus = w.lastStopTest - kStatusMs;  // the first directory shows at once
+    w.flushMs = kFirstFlushMs;
     readConditions(w, mainConditionList(owner));
     readExcludes(w, mainExcludeList(owner));
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));

@@ -110,6 +110,49 @@ TEST_F(WicPlugin, ReportsSizeAndDepthFromAFileAtAnOffsetAndFromMemory) {
     EXPECT_NE(pictureInfo(text.c_str(), 0, kSusieInputFile, &result), kSusieOk);
 }
 
+// A host asks IsSupported with the file's head and then GetPictureInfo by
+// name; the plug-in may answer from that head, but only for the same file,
+// once, and only when the file really holds the bytes the answer rests on.
+TEST_F(WicPlugin, AnswersFromTheHeadItWasShownOnlyWhenTheFileBearsItOut) {
+    TempFolder folder;
+    const std::vector<unsigned char> quad = readAll(picturePath("quad.png"));  // 64 x 48
+    std::vector<unsigned char> head = quad;
+    head.resize(kSusieHeaderSize, 0);
+    const std::string same = folder.path + "\\same.png", other = folder.path + "\\other.png",
+                      cut = folder.path + "\\cut.png";
+    ASSERT_TRUE(writeFile(same, quad));
+    ASSERT_TRUE(writeFile(other, readAll(picturePath("wide.png"))));
+    ASSERT_TRUE(writeFile(cut, std::vector<unsigned char>(quad.begin(), quad.begin() + 20)));
+    struct Case {
+        std::string shown;  // the file IsSupported is told of, with quad's head
+        std::string asked;  // the file GetPictureInfo is asked about
+        int result;
+        LONG width;
+    } cases[] = {
+        {same, same, kSusieOk, 64},
+        {same, other, kSusieOk, 400},  // wide.png's own size, not the head's
+        {cut, cut, -1, 0},              // the head promises more than the file holds
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(supported(c.shown.c_str(), reinterpret_cast<DWORD_PTR>(head.data())), 0);
+        SusiePictureInfo result = {};
+        int got = pictureInfo(c.asked.c_str(), 0, kSusieInputFile, &result);
+        if (c.result == kSusieOk) {
+            EXPECT_EQ(got, kSusieOk) << c.asked;
+            EXPECT_EQ(result.width, c.width) << c.asked;
+        } else {
+            EXPECT_NE(got, kSusieOk) << c.asked;
+        }
+    }
+    // Used once: the file changed since, and the next answer is the file's.
+    ASSERT_NE(supported(same.c_str(), reinterpret_cast<DWORD_PTR>(head.data())), 0);
+    SusiePictureInfo result = {};
+    ASSERT_EQ(pictureInfo(same.c_str(), 0, kSusieInputFile, &result), kSusieOk);
+    ASSERT_TRUE(writeFile(same, readAll(picturePath("wide.png"))));
+    ASSERT_EQ(pictureInfo(same.c_str(), 0, kSusieInputFile, &result), kSusieOk);
+    EXPECT_EQ(result.width, 400);
+}
+
 TEST_F(WicPlugin, ReportsTheSizeItDecodesForEveryFormat) {
     for (const char* name : {"quad.png", "alpha.png", "quad.jpg", "quadp.jpg", "quade.jpg",
                              "quad.gif", "quad.bmp", "quad.tif", "quad.ico"}) {

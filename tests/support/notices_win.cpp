@@ -1,18 +1,32 @@
 #include "support/notices.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 std::function<void(HWND, int)> currentAct;
 int seen = 0;
 HHOOK hook = nullptr;
+std::vector<HWND> handled;
 
 // A dialog is activated once its controls are in place: the moment to act.
+// It may be activated again before the posted answer closes it (when its
+// owner comes to the front): each dialog is acted on once.
 LRESULT CALLBACK watchProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && currentAct) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
-        if (lstrcmpA(className, "#32770") == 0) currentAct(dialog, seen++);
+        if (lstrcmpA(className, "#32770") == 0 &&
+            std::find(handled.begin(), handled.end(), dialog) == handled.end()) {
+            handled.push_back(dialog);
+            currentAct(dialog, seen++);
+        }
+    }
+    if (code == HCBT_DESTROYWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        handled.erase(std::remove(handled.begin(), handled.end(), window), handled.end());
     }
     return CallNextHookEx(hook, code, wParam, lParam);
 }
@@ -22,6 +36,7 @@ LRESULT CALLBACK watchProc(int code, WPARAM wParam, LPARAM lParam) {
 void dialogWatchBegin(std::function<void(HWND, int)> act) {
     currentAct = std::move(act);
     seen = 0;
+    handled.clear();
     hook = SetWindowsHookExA(WH_CBT, watchProc, nullptr, GetCurrentThreadId());
 }
 
