@@ -4,7 +4,8 @@ runs_32bit() {
   /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 # The Windows build tree this kernel runs natively: the 32-bit product where
-# it can, else the 64-bit build.
+# it can, else the 64-bit build. TRAWLIX_TREE=x64 chooses the 64-bit build
+# where both run (for the benchmarks and the run command).
 native_tree() {
-  if runs_32bit; then echo target; else echo x64; fi
+  if [ "${TRAWLIX_TREE:-}" = x64 ] || ! runs_32bit; then echo x64; else echo target; fi
 }

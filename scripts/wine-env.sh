@@ -4,7 +4,7 @@
 # its loader (and, for the processes Wine starts itself, WINELOADER). With a
 # test session running, the session's display: the first Wine process of a
 # server (winepath too) decides where the desktop lives.
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${TRAWLIX_WINEPREFIX:-$build/wineprefix}"
 export WINEDEBUG=${TRAWLIX_WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE=$(cat "$build/wine-loader" 2>/dev/null || echo /usr/lib/wine/wine)

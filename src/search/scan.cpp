@@ -315,7 +315,8 @@ void toolbarEnable(HWND toolbar, int command, bool enable) {
 // Switching the list's drawing back on invalidates all of it, yet only the
 // rows from first on are new: the rows above them, usually all that is on
 // screen, look as they did and are taken out of the update region. Under
-// Wine repainting them costs more than inserting the batch.
+// Wine repainting them costs more than inserting the batch. Called only when
+// nothing else was waiting to be painted.
 void keepRowsAbove(HWND list, int first) {
     RECT kept;
     GetClientRect(list, &kept);
@@ -383,6 +384,7 @@ DWORD WINAPI scanWorker(void* parameter) {
 
 void scanInsertRows(HWND list, const RowBatch& batch) {
     const int first = listCount(list);
+    const bool damaged = GetUpdateRect(list, nullptr, FALSE) != 0;  // e.g. uncovered meanwhile
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (uint32_t i = 0; i < batch.count; ++i) {
         const FoundRow& row = batch.rows[i];
@@ -404,7 +406,7 @@ void scanInsertRows(HWND list, const RowBatch& batch) {
         }
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    keepRowsAbove(list, first);
+    if (!damaged) keepRowsAbove(list, first);
 }
 
 bool scanStopRequested(HWND owner) {

@@ -188,7 +188,9 @@ int spiPictureSize(const SusiePlugin& plugin, const char* fileName, const unsign
                    PictureSize& size) {
     size = {0, 0};
     if (!plugin.IsSupported(fileName, reinterpret_cast<DWORD_PTR>(header))) return 0;
-    SusiePictureInfo info = {};
+    // Every byte, padding included: a plug-in may read or write all of it.
+    SusiePictureInfo info;
+    zeroFill(&info, sizeof info);
     int result = plugin.GetPictureInfo(fileName, 0, kSusieInputFile, &info);
     if (result != kSusieOk || info.width == 0 || info.height == 0) return 0;
     size.width = static_cast<uint32_t>(info.width);

@@ -311,3 +311,48 @@ TEST_F(Search, NamesWithABackslashTrailByteAreFoundAndExcludedByWholeCharacters)
 }
 
 }  // namespace
+
+namespace {
+
+// A batch of count rows named r0, r1, ... for scanInsertRows.
+std::unique_ptr<RowBatch> rowBatch(uint32_t count) {
+    std::unique_ptr<RowBatch> batch(new RowBatch());
+    batch->used = 1;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string name = "r" + std::to_string(i);
+        memcpy(batch->pool + batch->used, name.c_str(), name.size() + 1);
+        batch->rows[batch->count++] = FoundRow{batch->used, 0, 0, 0, 0};
+        batch->used += static_cast<uint32_t>(name.size() + 1);
+    }
+    return batch;
+}
+
+bool rowWaitsForPaint(HWND list, int row) {
+    RECT box = {};
+    box.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&box));
+    HRGN update = CreateRectRgn(0, 0, 0, 0);
+    GetUpdateRgn(list, update, FALSE);
+    bool waits = PtInRegion(update, (box.left + box.right) / 2, (box.top + box.bottom) / 2) != 0;
+    DeleteObject(update);
+    return waits;
+}
+
+// A batch repaints its own rows; the rows above it stay as painted, unless
+// something had damaged them before the batch came.
+TEST_F(Search, ABatchRepaintsItsRowsAndWhatWasDamagedOnly) {
+    HWND list = mainResultList(window);
+    for (bool damagedBefore : {false, true}) {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        scanInsertRows(list, *rowBatch(2));
+        UpdateWindow(list);
+        if (damagedBefore) InvalidateRect(list, nullptr, FALSE);
+        scanInsertRows(list, *rowBatch(2));
+        EXPECT_EQ(rowWaitsForPaint(list, 0), damagedBefore);
+        EXPECT_TRUE(rowWaitsForPaint(list, 2)) << damagedBefore;
+        EXPECT_TRUE(rowWaitsForPaint(list, 3)) << damagedBefore;
+        UpdateWindow(list);
+    }
+}
+
+}  // namespace

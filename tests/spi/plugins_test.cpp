@@ -43,6 +43,16 @@ protected:
         for (const char* name : names) ASSERT_EQ(spiLoadAll(folderWith({name}).c_str()), 1) << name;
     }
 
+    // spiLoadAll's result, expecting it to show no message.
+    static int loadSilently(const std::string& dir) {
+        NoticeWatch watch;
+        noticeWatchBegin(watch);
+        int result = spiLoadAll(dir.c_str());
+        noticeWatchEnd();
+        EXPECT_EQ(watch.count, 0);
+        return result;
+    }
+
     SusiePlugin* find(const char* fileName) {
         for (SusiePlugin* p = spiList; p; p = p->next) {
             if (lstrcmpiA(p->fileName, fileName) == 0) return p;
@@ -101,11 +111,7 @@ TEST_F(PluginHost, AFolderWithoutPluginsLoadsNothingAndRestoresTheCurrentDirecto
     writeFile(dir + "\\readme.txt", std::string("not a plug-in"));
     writeFile(dir + "\\broken" TRAWLIX_PLUGIN_EXTENSION, std::string("MZ but nothing more"));
     std::string before = currentDirectory();
-    NoticeWatch watch;
-    noticeWatchBegin(watch);
-    EXPECT_EQ(spiLoadAll(dir.c_str()), 0);
-    noticeWatchEnd();
-    EXPECT_EQ(watch.count, 0);
+    EXPECT_EQ(loadSilently(dir), 0);
     EXPECT_EQ(spiList, nullptr);
     EXPECT_EQ(currentDirectory(), before);
 }
@@ -133,11 +139,7 @@ TEST_F(PluginHost, PassesOverPluginsOfTheOtherArchitectureSilently) {
     ASSERT_TRUE(CopyFileA(foreign.c_str(), (dir + "\\" + foreignName).c_str(), FALSE)) << foreign;
     // The other kind under this build's extension: the loader refuses it.
     ASSERT_TRUE(CopyFileA(foreign.c_str(), (dir + "\\renamed" TRAWLIX_PLUGIN_EXTENSION).c_str(), FALSE));
-    NoticeWatch watch;
-    noticeWatchBegin(watch);
-    EXPECT_EQ(spiLoadAll(dir.c_str()), 1);
-    noticeWatchEnd();
-    EXPECT_EQ(watch.count, 0);
+    EXPECT_EQ(loadSilently(dir), 1);
     ASSERT_NE(spiList, nullptr);
     EXPECT_STREQ(spiList->fileName, "wic" TRAWLIX_PLUGIN_EXTENSION);
     EXPECT_EQ(spiList->next, nullptr);
