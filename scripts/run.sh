@@ -15,6 +15,8 @@ bundle="$build/bundle"
 export WINEPREFIX="$build/run-prefix"
 if [ "$tree" = target ]; then
   echo "run: the 32-bit product ($bundle)"
+elif runs_32bit; then
+  echo "run: the 64-bit build, as TRAWLIX_TREE asks ($bundle)"
 else
   echo "run: this kernel runs 64-bit programs only: the 64-bit build ($bundle)"
 fi

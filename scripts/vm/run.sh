@@ -47,7 +47,7 @@ qemu-system-x86_64 -accel tcg,thread=multi -cpu Nehalem -smp "$(nproc)" -m 6G \
   -append "console=ttyS0 quiet panic=-1 trawlix.work=$root" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=passthrough,readonly=on,multidevs=remap \
   -virtfs "local,path=$root,mount_tag=work,security_model=passthrough" </dev/null 2>&1 |
-  tr -d '\r' | awk -v status="$vm/status" '
+  stdbuf -oL tr -d '\r' | awk -v status="$vm/status" '
     /@@vm-start$/ { on = 1; next }
     /^@@vm-exit / { print $2 > status; on = 0; next }
     on { print; fflush() }'
