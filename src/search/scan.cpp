@@ -386,16 +386,17 @@ void scanInsertRows(HWND list, const RowBatch& batch) {
     const int first = listCount(list);
     const bool damaged = GetUpdateRect(list, nullptr, FALSE) != 0;  // e.g. uncovered meanwhile
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    int count = first;  // the list's row count, kept here: asking costs a message per row
     for (uint32_t i = 0; i < batch.count; ++i) {
         const FoundRow& row = batch.rows[i];
-        int index = listCount(list);
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = index;
-        item.lParam = index;
+        item.iItem = count;
+        item.lParam = count;
         item.pszText = const_cast<char*>(batch.pool + row.fileName);
-        index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         if (index < 0) continue;
+        ++count;
         const uint32_t columns[] = {row.pictureSize, row.fileSize, row.fullPath, row.handledBy};
         for (int c = 0; c < 4; ++c) {
             if (!columns[c]) continue;
