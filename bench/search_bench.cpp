@@ -125,7 +125,11 @@ int main(int argc, char** argv) {
             appSettings.FastScan = strcmp(argv[3], "fast") == 0;
             took = timeSearch(window, tree, rows);
         }
-        printf("%s: %u files, %d rows, %.0f files/s\n", argv[3], files, rows, files / took);
+        PROCESS_MEMORY_COUNTERS memory = {};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+        printf("%s: %u files, %d rows, %.0f files/s, peak working set %.1f MB\n", argv[3], files, rows,
+               files / took, memory.PeakWorkingSetSize / 1048576.0);
         fflush(stdout);
         ExitProcess(0);
     }
