@@ -10,4 +10,4 @@ bash "$root/scripts/build.sh" >/dev/null
 cd "$root/build/host/tests"
 mkdir -p fuzz-corpus
 ./header_fuzz -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
-  fuzz-corpus fuzz-seeds 2>&1 | grep -E '^#[0-9]+ +(INITED|DONE)|stat::number_of_executed_units|ERROR|SUMMARY'
+  -dict="$root/tests/search/header_fuzz.dict" fuzz-corpus fuzz-seeds 2>&1 | grep -E '^#[0-9]+ +(INITED|DONE)|stat::number_of_executed_units|ERROR|SUMMARY'

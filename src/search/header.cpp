@@ -24,7 +24,8 @@ HeaderFormat formatOfName(const char* name) {
     for (int taken = 0; taken < 4 && *p; ++taken) {
         const char* next = charNext(p);
         size_t width = static_cast<size_t>(next - p);
-        if (used + width >= sizeof extension) return HeaderFormat::None;
+        // Only a code page with characters over 3 bytes could fill it.
+        if (used + width >= sizeof extension) return HeaderFormat::None;  // fuzz: unreachable on the host
         memcpy(extension + used, p, width);
         used += width;
         p = next;
