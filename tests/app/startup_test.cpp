@@ -172,4 +172,33 @@ TEST_F(Startup, ACorruptConditionSetEndsTheProgramWithoutSaving) {
     EXPECT_EQ(read("ConditionSet0.Name"), "broken");
 }
 
+// The real program on hostile settings files: it starts, runs with what it
+// could read, ends with 0 and writes a file that holds what it kept.
+TEST_F(Startup, HostileSettingsFilesStillStartAndEnd) {
+    const std::string spiDir = "SPIDir=" + plugins + "\r\n";
+    const std::string longName(2000, 'n');
+    struct Case {
+        std::string contents;
+        const char* key;
+        std::string kept;
+    } cases[] = {
+        {std::string("\x00\xff\xfe\x01=\x80\x81\r\r\n", 11) + "\r\n[trawlix]\r\n" + spiDir, "PreviewStretchMode", "4"},
+        {"[trawlix]\r\n" + spiDir + "recentScandir0=C:\\" + std::string(300, 'p') +
+             "\r\nrecentScandirItems=-3\r\nConditionSet0.Name=" + longName + "\r\nConditionSet0.0.width=7\r\n",
+         "ConditionSet0.Name", longName},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeFile(ini, c.contents));
+        start();
+        closeMainWindow();
+        EXPECT_EQ(exitCode(), 0u);
+        char value[4096];
+        GetPrivateProfileStringA("trawlix", c.key, "<absent>", value, sizeof value, ini.c_str());
+        EXPECT_EQ(value, c.kept) << c.key;
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        process = {};
+    }
+}
+
 }  // namespace
