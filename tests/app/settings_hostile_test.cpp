@@ -16,16 +16,6 @@
 
 namespace {
 
-std::string fileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
 void resetSettings() {
     appSettings = AppSettings();
     conditionSets = nullptr;
@@ -120,7 +110,7 @@ TEST_F(HostileSettings, LoadWithoutHarmAndWriteWhatLoadsTheSameAgain) {
         resetSettings();
         ASSERT_EQ(settingsLoadFrom(first.c_str()), 1);
         settingsSaveTo(second.c_str(), 1);
-        EXPECT_EQ(fileBytes(second), fileBytes(first));
+        EXPECT_EQ(readFile(second), readFile(first));
     }
 }
 
@@ -138,7 +128,7 @@ TEST_F(HostileSettings, AFileThatCannotBeWrittenAtExitIsLeftAsItWas) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     settingsSaveTo(ini.c_str(), 1);
     CloseHandle(held);
-    EXPECT_EQ(fileBytes(ini), contents);
+    EXPECT_EQ(readFile(ini), contents);
 }
 
 }  // namespace

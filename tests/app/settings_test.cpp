@@ -16,16 +16,6 @@
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string text(GetFileSize(file, nullptr), '\0');
-    DWORD got = 0;
-    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
-    CloseHandle(file);
-    return text;
-}
-
 char* heapText(const std::string& text) {
     return strDupExtra(text.c_str(), 0);
 }
@@ -133,9 +123,9 @@ TEST_F(Settings, EverythingSurvivesARoundTripAndTwoSavesWriteTheSameFile) {
     spiList->enabled = 0;
 
     settingsSaveTo(ini.c_str(), 0);
-    std::string first = fileText(ini);
+    std::string first = readFile(ini);
     settingsSaveTo(ini.c_str(), 0);
-    EXPECT_EQ(fileText(ini), first);
+    EXPECT_EQ(readFile(ini), first);
     EXPECT_EQ(read("recentScandirRecurse0"), "-2147483648");
     EXPECT_EQ(read("ConditionSet0.1.width"), "-2147483648");
 
@@ -144,7 +134,7 @@ TEST_F(Settings, EverythingSurvivesARoundTripAndTwoSavesWriteTheSameFile) {
     EXPECT_EQ(appSettings.recentCopydir, nullptr);
     EXPECT_EQ(appSettings.recentMovedir, nullptr);
     EXPECT_EQ(conditionSets, nullptr);
-    EXPECT_EQ(fileText(ini), first);
+    EXPECT_EQ(readFile(ini), first);
 
     appSettings = AppSettings();
     spiList->enabled = 1;
@@ -173,13 +163,13 @@ TEST_F(Settings, EverythingSurvivesARoundTripAndTwoSavesWriteTheSameFile) {
 TEST_F(Settings, ASetWithoutConditionsStopsTheProgramAndLeavesTheFileAlone) {
     write("ConditionSet0.Name", "broken");
     write("ConditionSet0.1.width", "640");
-    std::string before = fileText(ini);
+    std::string before = readFile(ini);
     NoticeWatch watch;
     noticeWatchBegin(watch);
     EXPECT_EQ(settingsLoadFrom(ini.c_str()), 0);
     noticeWatchEnd();
     expectSingleNotice(watch, resString(9), resString(kCaptionFatal), nullptr);
-    EXPECT_EQ(fileText(ini), before);
+    EXPECT_EQ(readFile(ini), before);
 }
 
 TEST_F(Settings, ListsEndAtTheFirstMissingKeyAndTheNextSaveTrimsThere) {

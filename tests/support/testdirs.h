@@ -23,3 +23,5 @@ struct TempFolder {
 // Writes bytes to path; true on success.
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 bool writeFile(const std::string& path, const std::string& text);
+// The file's bytes, or "<missing>" when it cannot be opened.
+std::string readFile(const std::string& path);

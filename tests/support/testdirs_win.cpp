@@ -72,3 +72,14 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 bool writeFile(const std::string& path, const std::string& text) {
     return writeFile(path, std::vector<unsigned char>(text.begin(), text.end()));
 }
+
+std::string readFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
