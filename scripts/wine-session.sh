@@ -17,31 +17,22 @@ stop_session() {
   rm -rf "$session"
 }
 
-free_display() {
-  local n
-  for n in $(seq 91 150); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      echo "$n"
-      return 0
-    fi
-  done
-  return 1
-}
-
 start_session() {
   stop_session
   mkdir -p "$session"
-  local n
-  n=$(free_display) || { echo "no free X display" >&2; exit 1; }
+  local n=""
+  # Xvfb picks a free display itself and writes its number once it listens:
+  # two sessions starting at once (one per tree) never share one.
   # Every descriptor is redirected: CTest waits for whatever holds its pipes.
-  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp \
-    >"$session/xvfb.log" 2>&1 </dev/null &
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$session/display-number" >"$session/xvfb.log" 2>&1 </dev/null &
   echo $! >"$session/xvfb.pid"
   for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
+    n=$(tr -dc '0-9' <"$session/display-number" 2>/dev/null)
+    [ -n "$n" ] && break
     sleep 0.1
   done
-  [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb :$n did not start" >&2; exit 1; }
+  [ -n "$n" ] || { echo "Xvfb did not start: $(cat "$session/xvfb.log")" >&2; exit 1; }
   export DISPLAY=":$n"
   echo ":$n" >"$session/display"
 

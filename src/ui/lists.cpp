@@ -255,8 +255,13 @@ int CALLBACK listSortCompare(LPARAM first, LPARAM second, LPARAM keyParameter) {
     return (key.tag & 0xFFFF) ? -result : result;
 }
 
-void listsOnNotify(HWND window, const NMHDR& header) {
+LRESULT listsOnNotify(HWND window, const NMHDR& header) {
     switch (header.code) {
+    case LVN_DELETEALLITEMS:
+        // Result rows own nothing: no notice per row is needed, and a search
+        // that empties ten thousand rows would wait for ten thousand. The
+        // condition rows own their records and are told one by one.
+        return header.hwndFrom == mainResultList(window) ? TRUE : FALSE;
     case LVN_DELETEITEM:
         if (header.hwndFrom == mainConditionList(window))
             textFree(reinterpret_cast<Condition*>(reinterpret_cast<const NMLISTVIEW&>(header).lParam));
@@ -272,6 +277,7 @@ void listsOnNotify(HWND window, const NMHDR& header) {
             sortByColumn(window, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
         break;
     }
+    return 0;
 }
 
 void listsOnKeyDown(HWND window, WPARAM key) {

@@ -48,7 +48,8 @@ void checkToggleAll(HWND window);
 // Orders two rows by their item data under key; negative, 0 or positive.
 int CALLBACK listSortCompare(LPARAM first, LPARAM second, LPARAM key);
 
-// The notifications of the lists that reach the main window window.
-void listsOnNotify(HWND window, const NMHDR& header);
+// The notifications of the lists that reach the main window window; returns
+// the answer the list expects (0 but where a notification asks otherwise).
+LRESULT listsOnNotify(HWND window, const NMHDR& header);
 // Enter and Tab forwarded by the lists and toolbars.
 void listsOnKeyDown(HWND window, WPARAM key);

@@ -130,13 +130,13 @@ void onClose(HWND window) {
     PostQuitMessage(0);
 }
 
-void onNotify(HWND window, NMHDR* header) {
+LRESULT onNotify(HWND window, NMHDR* header) {
     // The tooltip of a button is the string whose id is its command.
     if (header->code == TTN_NEEDTEXTA) {
         NMTTDISPINFOA* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
         tip->lpszText = MAKEINTRESOURCEA(header->idFrom);
     }
-    listsOnNotify(window, *header);
+    return listsOnNotify(window, *header);
 }
 
 }  // namespace
@@ -192,10 +192,9 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             onClose(window);
             break;
         case WM_NOTIFY:
-            // The default answer is 0; asking the default procedure for it
-            // costs a system call for every row a search inserts.
-            onNotify(window, reinterpret_cast<NMHDR*>(lParam));
-            return 0;
+            // Answered here: asking the default procedure for its 0 costs a
+            // system call for every row a search inserts.
+            return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
         case WM_KEYDOWN:
             listsOnKeyDown(window, wParam);
             break;

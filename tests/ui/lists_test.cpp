@@ -216,3 +216,23 @@ TEST_F(Lists, DeletingSelectedConditionsRemovesExactlyThoseRows) {
 }
 
 }  // namespace
+
+namespace {
+
+// Emptying the result list needs no notice per row (its rows own nothing);
+// the condition list's rows own their records and must be told one by one.
+TEST_F(Lists, OnlyConditionRowsAreToldOneByOneWhenAListIsEmptied) {
+    struct Case {
+        HWND list;
+        LRESULT perRowNoticesWaived;
+    } cases[] = {{results, TRUE}, {conditions, FALSE}};
+    for (const Case& c : cases) {
+        NMLISTVIEW n = {};
+        n.hdr.hwndFrom = c.list;
+        n.hdr.code = LVN_DELETEALLITEMS;
+        n.iItem = -1;
+        EXPECT_EQ(SendMessageA(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&n)), c.perRowNoticesWaived);
+    }
+}
+
+}  // namespace
