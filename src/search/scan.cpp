@@ -22,14 +22,14 @@ constexpr DWORD kStopPollMs = 20;
 // Found rows reach the list at least this often (ms), so it visibly grows.
 // Each hand-over costs the window thread about ten milliseconds whatever its
 // size (switching the list's drawing back on redraws its scroll bar), so
-// batches are large and come twice a second; the first comes sooner, so
-// the first rows show at once.
+// batches are large and come every three quarters of a second; the first
+// comes sooner, so the first rows show at once.
 constexpr DWORD kFirstFlushMs = 100;
-constexpr DWORD kFlushMs = 500;
+constexpr DWORD kFlushMs = 750;
 // The status bar shows the directory being walked at most this often (ms):
 // each new text repaints it, which costs more than walking a small folder,
 // and a name shown for less is not read anyway.
-constexpr DWORD kStatusMs = 250;
+constexpr DWORD kStatusMs = 500;
 constexpr int kStatusSimplePart = 255;
 
 // What the walk reads and keeps for one run. The condition and exclude lists
