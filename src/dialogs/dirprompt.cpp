@@ -21,10 +21,10 @@ void endPrompt(HWND dialog, INT_PTR result) {
     EndDialog(dialog, result);
 }
 
-void onInit(HWND dialog, UINT_PTR parameter) {
-    const char* prompt = reinterpret_cast<const char*>(parameter & ~kDirPromptRecurse);
+void onInit(HWND dialog, INT_PTR parameter) {
+    const char* prompt = dirPromptPath(parameter);
     if (prompt) SetDlgItemTextA(dialog, IDC_PROMPT_TEXT, prompt);
-    if (parameter & kDirPromptRecurse) {
+    if (dirPromptRecurse(parameter)) {
         CheckDlgButton(dialog, IDC_RECURSE_CHECK, BST_CHECKED);
     } else {
         ShowWindow(GetDlgItem(dialog, IDC_RECURSE_CHECK), SW_HIDE);
@@ -80,7 +80,7 @@ void onDropFiles(HWND dialog, HDROP drop) {
 INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        onInit(dialog, static_cast<UINT_PTR>(lParam));
+        onInit(dialog, static_cast<INT_PTR>(lParam));
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -100,10 +100,9 @@ INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }
 
 INT_PTR dirPromptRun(HWND owner, const char* prompt, bool offerRecurse) {
-    UINT_PTR parameter = reinterpret_cast<UINT_PTR>(prompt) | (offerRecurse ? kDirPromptRecurse : 0);
     promptResult = 0;
     DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DIRECTORY), owner, dirPromptProc,
-                    static_cast<LPARAM>(parameter));
+                    static_cast<LPARAM>(dirPromptPack(prompt, offerRecurse)));
     return promptResult;
 }
 

@@ -22,12 +22,12 @@ INT_PTR CALLBACK dirPromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // Runs the prompt modally; see dirPromptProc for the result.
 INT_PTR dirPromptRun(HWND owner, const char* prompt, bool offerRecurse);
 
-// A result: path's address with the flag in the top bit.
-inline INT_PTR dirPromptPack(char* path, bool recurse) {
-    return static_cast<INT_PTR>(reinterpret_cast<UINT_PTR>(path) | (recurse ? kDirPromptRecurse : 0));
+// An init parameter or a result: a text's address with the flag in the top bit.
+inline INT_PTR dirPromptPack(const char* text, bool recurse) {
+    return static_cast<INT_PTR>(reinterpret_cast<UINT_PTR>(text) | (recurse ? kDirPromptRecurse : 0));
 }
 
-// The heap text and flag a result packs.
+// The text and flag an init parameter or a result packs.
 inline char* dirPromptPath(INT_PTR result) {
     return reinterpret_cast<char*>(static_cast<UINT_PTR>(result) & ~kDirPromptRecurse);
 }
