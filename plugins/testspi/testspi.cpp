@@ -18,6 +18,7 @@
 #define KIND_SLOPPY 9      // "SLOP" files: zero width, and pixels that do not fit their header
 #define KIND_PACKED 10     // "PACK" files: 1280 x 1024 in the packed record, hInfo at byte 22
 #define KIND_FULL_RECORD 11  // "FULL" files: 1920 x 1080; needs and fills every byte of the record
+#define KIND_DEPTH 12      // "DPTH" files: 3 x 2, decoded at the depth and compression in bytes 4 and 5
 
 #ifndef TESTSPI_KIND
 #error TESTSPI_KIND names the behaviour
@@ -30,6 +31,9 @@ namespace {
 unsigned char lastHeader[kSusieHeaderSize];
 char lastName[MAX_PATH];
 int calls = 0;
+int configCalls = 0;
+HWND configParent = nullptr;
+int configFunction = -1;
 HLOCAL handedOut[16];
 int handedCount = 0;
 
@@ -55,6 +59,8 @@ bool claims(const unsigned char* head) {
     return tagged(head, "PACK");
 #elif TESTSPI_KIND == KIND_FULL_RECORD
     return tagged(head, "FULL");
+#elif TESTSPI_KIND == KIND_DEPTH
+    return tagged(head, "DPTH");
 #else
     (void)head;
     return false;
@@ -85,6 +91,51 @@ bool claims(const unsigned char* head) {
     LocalUnlock(*info);
     return kSusieOk;
 }
+
+#if TESTSPI_KIND == KIND_DEPTH
+// A 3 x 2 picture at the depth (8, 16, 24 or 32) and compression (BI_RGB or
+// BI_BITFIELDS) named by the file's bytes 4 and 5. Every pixel of an 8-bit
+// picture is index 7; the palette maps index i to (red i, green 255 - i, blue 1).
+int depthPicture(LPCSTR path, HLOCAL* info, HLOCAL* bits) {
+    unsigned char head[6] = {};
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kSusieReadError;
+    DWORD got = 0;
+    ReadFile(file, head, sizeof head, &got, nullptr);
+    CloseHandle(file);
+    const WORD depth = head[4];
+    const DWORD compression = head[5];
+    const DWORD stride = (3 * depth + 31) / 32 * 4;
+    *info = handOut(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    *bits = handOut(stride * 2);
+    BITMAPINFO* bi = static_cast<BITMAPINFO*>(LocalLock(*info));
+    BYTE* rows = static_cast<BYTE*>(LocalLock(*bits));
+    bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi->bmiHeader.biWidth = 3;
+    bi->bmiHeader.biHeight = 2;
+    bi->bmiHeader.biPlanes = 1;
+    bi->bmiHeader.biBitCount = depth;
+    bi->bmiHeader.biCompression = compression;
+    DWORD* masks = reinterpret_cast<DWORD*>(bi->bmiColors);
+    if (depth == 8) {
+        for (int i = 0; i < 256; ++i) bi->bmiColors[i] = {1, BYTE(255 - i), BYTE(i), 0};
+        for (DWORD i = 0; i < stride * 2; ++i) rows[i] = 7;
+    } else if (depth == 16) {
+        masks[0] = 0xF800;
+        masks[1] = 0x07E0;
+        masks[2] = 0x001F;
+        for (DWORD i = 0; i + 1 < stride * 2; i += 2) rows[i + 1] = 0xF8;  // red
+    } else {
+        masks[0] = 0xFF0000;
+        masks[1] = 0x00FF00;
+        masks[2] = 0x0000FF;
+        for (DWORD i = 0; i < stride * 2; ++i) rows[i] = static_cast<BYTE>(i % (depth / 8) == 2 ? 0xFF : 0);
+    }
+    LocalUnlock(*bits);
+    LocalUnlock(*info);
+    return kSusieOk;
+}
+#endif
 
 }  // namespace
 
@@ -151,10 +202,12 @@ EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG_PTR, UINT, SusiePictureInfo* info)
 }
 #endif
 
-EXPORT int WINAPI GetPicture(LPCSTR, LONG_PTR, UINT, HLOCAL* info, HLOCAL* bits, SusieProgress progress,
-                             LONG_PTR data) {
+EXPORT int WINAPI GetPicture([[maybe_unused]] LPCSTR path, LONG_PTR, UINT, HLOCAL* info, HLOCAL* bits,
+                             SusieProgress progress, LONG_PTR data) {
     if (progress) progress(0, 1, data);
-#if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
+#if TESTSPI_KIND == KIND_DEPTH
+    return depthPicture(path, info, bits);
+#elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
     return solidPicture(info, bits, 0, 0, 255);
 #elif TESTSPI_KIND == KIND_TWIN_BLUE
     return solidPicture(info, bits, 255, 0, 0);
@@ -176,7 +229,10 @@ EXPORT int WINAPI GetPicture(LPCSTR, LONG_PTR, UINT, HLOCAL* info, HLOCAL* bits,
 #endif
 }
 
-EXPORT int WINAPI ConfigurationDlg(HWND, int) {
+EXPORT int WINAPI ConfigurationDlg(HWND parent, int function) {
+    ++configCalls;
+    configParent = parent;
+    configFunction = function;
 #if TESTSPI_KIND == KIND_NO_CONFIG
     return kSusieNoDialog;
 #else
@@ -189,6 +245,13 @@ EXPORT int WINAPI TestLastCall(unsigned char* header, char* name) {
     memcpy(header, lastHeader, kSusieHeaderSize);
     lstrcpynA(name, lastName, MAX_PATH);
     return calls;
+}
+
+// For the tests: how often ConfigurationDlg was called, and its last arguments.
+EXPORT int WINAPI TestConfigCalls(HWND* parent, int* function) {
+    *parent = configParent;
+    *function = configFunction;
+    return configCalls;
 }
 
 // For the tests: 1 when every handle this plug-in handed out has been freed.

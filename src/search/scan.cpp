@@ -11,6 +11,7 @@
 #include "search/condition.h"
 #include "search/header.h"
 #include "spi/plugins.h"
+#include "ui/lists.h"
 #include "ui/mainwnd.h"
 
 namespace {
@@ -54,12 +55,8 @@ struct ScanWalk {
     DWORD lastStatus;
 };
 
-int listCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 void readConditions(ScanWalk& w, HWND list) {
-    int count = listCount(list);
+    int count = listRowCount(list);
     w.conditions = static_cast<Condition*>(textAlloc(sizeof(Condition) * (count > 0 ? count : 1)));
     for (int row = 0; w.conditions && row < count; ++row) {
         if (const Condition* c = conditionListItem(list, row)) w.conditions[w.conditionCount++] = *c;
@@ -67,7 +64,7 @@ void readConditions(ScanWalk& w, HWND list) {
 }
 
 void readExcludes(ScanWalk& w, HWND list) {
-    int count = listCount(list);
+    int count = listRowCount(list);
     w.excludeRows = count > 0;
     w.excludes = static_cast<char(*)[kPathSize]>(textAlloc(kPathSize * (count > 0 ? count : 1)));
     for (int row = 0; w.excludes && row < count; ++row) {
@@ -340,7 +337,7 @@ bool directoryEnterable(const char* directory) {
 }  // namespace
 
 void scanStart(HWND owner, const char* directory, int recurse) {
-    if (listCount(mainConditionList(owner)) == 0) {
+    if (listRowCount(mainConditionList(owner)) == 0) {
         resMessageBox(owner, IDS_ADD_CONDITION_FIRST, kCaptionError, MB_OK | MB_ICONERROR);
         return;
     }
@@ -354,18 +351,7 @@ void scanStart(HWND owner, const char* directory, int recurse) {
     job->owner = owner;
     job->directory = directory;
     job->recurse = recurse;
-    MainWindowState* state = mainState(owner);
-    // Suspended until the id is stored, so the worker's clearing it as its
-    // last act can never come first.
-    HANDLE thread = CreateThread(nullptr, 0, scanWorker, job, CREATE_SUSPENDED,
-                                 const_cast<DWORD*>(&state->workerThreadId));
-    if (!thread) {
-        textFree(job);
-        state->workerThreadId = 0;
-        return;
-    }
-    ResumeThread(thread);
-    CloseHandle(thread);
+    if (!mainWorkerStart(owner, scanWorker, job)) textFree(job);
 }
 
 DWORD WINAPI scanWorker(void* parameter) {
@@ -383,7 +369,7 @@ DWORD WINAPI scanWorker(void* parameter) {
 }
 
 void scanInsertRows(HWND list, const RowBatch& batch) {
-    const int first = listCount(list);
+    const int first = listRowCount(list);
     const bool damaged = GetUpdateRect(list, nullptr, FALSE) != 0;  // e.g. uncovered meanwhile
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     int count = first;  // the list's row count, kept here: asking costs a message per row

@@ -23,15 +23,9 @@ struct SortEntry {
 
 namespace {
 
-constexpr int kUnchecked = 1;
-constexpr int kChecked = 2;
-
-int rowCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
-int checkImage(HWND list, int row) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
+void toggleCheck(HWND list, int row) {
+    listSetCheckImage(list, row,
+                      listCheckImage(list, row) == kCheckImageUnchecked ? kCheckImageChecked : kCheckImageUnchecked);
 }
 
 void setItemState(HWND list, int row, UINT state, UINT mask) {
@@ -41,13 +35,9 @@ void setItemState(HWND list, int row, UINT state, UINT mask) {
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
-void setCheckImage(HWND list, int row, int image) {
-    setItemState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
-}
-
 void setAllChecks(HWND window, int image) {
     HWND list = mainResultList(window);
-    for (int row = 0, count = rowCount(list); row < count; ++row) setCheckImage(list, row, image);
+    for (int row = 0, count = listRowCount(list); row < count; ++row) listSetCheckImage(list, row, image);
 }
 
 // A strip over the focused row of list; the main window is redrawn after it.
@@ -92,7 +82,7 @@ void previewRow(HWND window, int row) {
 
 // Each row's item data with its text of column, sorted by item data.
 SortEntry* readSortKeys(HWND list, int column, int& count) {
-    count = rowCount(list);
+    count = listRowCount(list);
     SortEntry* keys = static_cast<SortEntry*>(textAlloc(sizeof(SortEntry) * (count > 0 ? count : 1)));
     if (!keys) return nullptr;
     for (int row = 0; row < count; ++row) {
@@ -154,9 +144,9 @@ void onItemChanged(HWND window, const NMLISTVIEW& change) {
 void toggleAndStepDown(HWND list) {
     int row = listFocusedRow(list);
     if (row < 0) return;
-    setCheckImage(list, row, checkImage(list, row) == kUnchecked ? kChecked : kUnchecked);
+    toggleCheck(list, row);
     setItemState(list, row, 0, LVIS_FOCUSED | LVIS_SELECTED);
-    if (row + 1 < rowCount(list)) setItemState(list, row + 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    if (row + 1 < listRowCount(list)) setItemState(list, row + 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
 }
 
 void onEnter(HWND window) {
@@ -192,7 +182,7 @@ void conditionRowAdd(HWND list, const Condition& condition) {
     Condition* copy = static_cast<Condition*>(textAlloc(sizeof(Condition)));
     if (!copy) return;
     *copy = condition;
-    conditionListInsert(list, rowCount(list), copy);
+    conditionListInsert(list, listRowCount(list), copy);
 }
 
 void conditionListLoad(HWND window, const ConditionSet& set) {
@@ -209,24 +199,24 @@ void deleteSelectedRows(HWND list) {
 }
 
 void checkAll(HWND window) {
-    setAllChecks(window, kChecked);
+    setAllChecks(window, kCheckImageChecked);
 }
 
 void uncheckAll(HWND window) {
-    setAllChecks(window, kUnchecked);
+    setAllChecks(window, kCheckImageUnchecked);
 }
 
 void checkInvert(HWND window) {
     HWND list = mainResultList(window);
-    for (int row = 0, count = rowCount(list); row < count; ++row)
-        setCheckImage(list, row, checkImage(list, row) == kUnchecked ? kChecked : kUnchecked);
+    for (int row = 0, count = listRowCount(list); row < count; ++row)
+        toggleCheck(list, row);
 }
 
 void checkToggleAll(HWND window) {
     HWND list = mainResultList(window);
-    int count = rowCount(list);
+    int count = listRowCount(list);
     int row = 0;
-    while (row < count && checkImage(list, row) == kUnchecked) ++row;
+    while (row < count && listCheckImage(list, row) == kCheckImageUnchecked) ++row;
     if (row == count) {
         checkAll(window);
     } else {
@@ -283,4 +273,16 @@ LRESULT listsOnNotify(HWND window, const NMHDR& header) {
 void listsOnKeyDown(HWND window, WPARAM key) {
     if (key == VK_RETURN) onEnter(window);
     if (key == VK_TAB) onTab(window);
+}
+
+int listRowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int listCheckImage(HWND list, int row) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
+}
+
+void listSetCheckImage(HWND list, int row, int image) {
+    setItemState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
 }

@@ -28,6 +28,17 @@ struct SortKey {
     int keyCount;
 };
 
+// Check-box state images of a row.
+constexpr int kCheckImageUnchecked = 1;
+constexpr int kCheckImageChecked = 2;
+
+// The number of rows of list.
+int listRowCount(HWND list);
+// The row's check-box state image; a row counts as checked unless this is
+// kCheckImageUnchecked.
+int listCheckImage(HWND list, int row);
+void listSetCheckImage(HWND list, int row, int image);
+
 // The row of list that has the focus, or -1.
 int listFocusedRow(HWND list);
 

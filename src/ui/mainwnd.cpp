@@ -273,6 +273,21 @@ int resultRowPath(HWND window, int row, char* path) {
     return 1;
 }
 
+int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job) {
+    MainWindowState* state = mainState(window);
+    // Suspended until the id is stored, so the worker's clearing it as its
+    // last act can never come first.
+    HANDLE thread = CreateThread(nullptr, 0, proc, job, CREATE_SUSPENDED,
+                                 const_cast<DWORD*>(&state->workerThreadId));
+    if (!thread) {
+        state->workerThreadId = 0;
+        return 0;
+    }
+    ResumeThread(thread);
+    CloseHandle(thread);
+    return 1;
+}
+
 void mainWorkerStopAndWait(HWND window) {
     MainWindowState* s = mainState(window);
     DWORD id = s ? s->workerThreadId : 0;

@@ -43,6 +43,11 @@ HWND mainResultToolbar(HWND window);
 // the whole path does not fit: a path is never cut.
 int resultRowPath(HWND window, int row, char* path);
 
+// Starts proc on job as window's one worker thread, its id stored in
+// workerThreadId before the thread runs. Returns 1; 0 when no thread could be
+// made, and the job is still the caller's.
+int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job);
+
 // Asks a running search to stop and waits until the worker has ended, so
 // nothing it uses is freed under it. Returns at once when none runs.
 void mainWorkerStopAndWait(HWND window);

@@ -26,8 +26,10 @@ void expectSingleNotice(const NoticeWatch& watch, const std::string& text, const
 
 #ifdef _WIN32
 // Calls act for every dialog box (message boxes included) activated on this
-// thread until dialogWatchEnd; index counts the dialogs seen before it.
-// act answers the dialog itself, typically by posting a command to it.
+// thread until dialogWatchEnd, and for every message box another thread of
+// this process shows while this thread pumps messages; index counts the
+// dialogs seen before it. act answers the dialog itself, typically by
+// posting a command to it.
 void dialogWatchBegin(std::function<void(HWND dialog, int index)> act);
 void dialogWatchEnd();
 

@@ -8,7 +8,34 @@ namespace {
 std::function<void(HWND, int)> currentAct;
 int seen = 0;
 HHOOK hook = nullptr;
+UINT_PTR pollTimer = 0;
 std::vector<HWND> handled;
+
+void actOnce(HWND dialog) {
+    if (std::find(handled.begin(), handled.end(), dialog) != handled.end()) return;
+    handled.push_back(dialog);
+    currentAct(dialog, seen++);
+}
+
+// Message boxes of other threads of this process (a worker's), which the
+// hook does not see; the shell's progress windows are left alone.
+BOOL CALLBACK pollWindow(HWND window, LPARAM) {
+    DWORD process = 0;
+    DWORD thread = GetWindowThreadProcessId(window, &process);
+    char className[32] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (process == GetCurrentProcessId() && thread != GetCurrentThreadId() && IsWindowVisible(window) &&
+        lstrcmpA(className, "#32770") == 0 && GetDlgItem(window, 0xFFFF))
+        actOnce(window);
+    return TRUE;
+}
+
+void CALLBACK pollProc(HWND, UINT, UINT_PTR, DWORD) {
+    if (!currentAct) return;
+    handled.erase(std::remove_if(handled.begin(), handled.end(), [](HWND w) { return !IsWindow(w); }),
+                  handled.end());
+    EnumWindows(pollWindow, 0);
+}
 
 // A dialog is activated once its controls are in place: the moment to act.
 // It may be activated again before the posted answer closes it (when its
@@ -18,11 +45,7 @@ LRESULT CALLBACK watchProc(int code, WPARAM wParam, LPARAM lParam) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char className[32] = {};
         GetClassNameA(dialog, className, sizeof className);
-        if (lstrcmpA(className, "#32770") == 0 &&
-            std::find(handled.begin(), handled.end(), dialog) == handled.end()) {
-            handled.push_back(dialog);
-            currentAct(dialog, seen++);
-        }
+        if (lstrcmpA(className, "#32770") == 0) actOnce(dialog);
     }
     if (code == HCBT_DESTROYWND) {
         HWND window = reinterpret_cast<HWND>(wParam);
@@ -38,11 +61,14 @@ void dialogWatchBegin(std::function<void(HWND, int)> act) {
     seen = 0;
     handled.clear();
     hook = SetWindowsHookExA(WH_CBT, watchProc, nullptr, GetCurrentThreadId());
+    pollTimer = SetTimer(nullptr, 0, 50, pollProc);
 }
 
 void dialogWatchEnd() {
     if (hook) UnhookWindowsHookEx(hook);
     hook = nullptr;
+    if (pollTimer) KillTimer(nullptr, pollTimer);
+    pollTimer = 0;
     currentAct = nullptr;
 }
 

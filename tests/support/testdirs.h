@@ -2,6 +2,9 @@
 // found beside the test executable, and fresh temporary folders.
 #pragma once
 
+#include <initializer_list>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,3 +28,12 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 bool writeFile(const std::string& path, const std::string& text);
 // The file's bytes, or "<missing>" when it cannot be opened.
 std::string readFile(const std::string& path);
+
+// Every file directly in folder, by name, with its bytes.
+std::map<std::string, std::string> folderFiles(const std::string& folder);
+
+// Copies each named plug-in ("twinred" from the test plug-ins, "wic" from the
+// shipped ones) into a fresh folder of its own, kept in folders, and loads
+// them one by one, so spiList holds them in this order. False when one did
+// not load.
+bool loadTestPlugins(std::vector<std::unique_ptr<TempFolder>>& folders, std::initializer_list<const char*> names);

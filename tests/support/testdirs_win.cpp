@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include "app/arch.h"
+#include "spi/plugins.h"
+
 std::string buildPath(const char* name) {
     char exe[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, exe, sizeof exe);
@@ -82,4 +85,28 @@ std::string readFile(const std::string& path) {
     CloseHandle(file);
     bytes.resize(got);
     return bytes;
+}
+
+std::map<std::string, std::string> folderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[found.cFileName] = readFile(folder + "\\" + found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return files;
+}
+
+bool loadTestPlugins(std::vector<std::unique_ptr<TempFolder>>& folders, std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        folders.emplace_back(new TempFolder);
+        std::string file = std::string(name) + TRAWLIX_PLUGIN_EXTENSION;
+        std::string from = buildFolder(std::string(name) == "wic" ? "plugins" : "testplugins") + file;
+        if (!CopyFileA(from.c_str(), (folders.back()->path + "\\" + file).c_str(), FALSE)) return false;
+        if (!spiLoadAll(folders.back()->path.c_str())) return false;
+    }
+    return true;
 }

@@ -1,0 +1,260 @@
+// Copy, move, trash and delete over real files in a real main window: what
+// lands where, which rows stay, and that no file is lost or overwritten
+// unless the clash policy says so.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/resstring.h"
+#include "app/settings.h"
+#include "app/text.h"
+#include "fileops/fileop.h"
+#include "resource.h"
+#include "search/scan.h"
+#include "support/notices.h"
+#include "support/testdirs.h"
+#include "support/windows.h"
+#include "ui/lists.h"
+#include "ui/mainwnd.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+const char kTransferFailed[] = "SHFileOperation(FO_COPY/FO_MOVE) Failed!!\ncontinue?";
+
+class FileOps : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = testMainWindowOpen();
+        ASSERT_NE(window, nullptr);
+        list = mainResultList(window);
+        saved = appSettings;
+        appSettings.UncheckWhenFOPSuccessful = 1;
+    }
+    void TearDown() override {
+        appSettings.HowtoWhenAlreadyExist = saved.HowtoWhenAlreadyExist;
+        appSettings.UncheckWhenFOPSuccessful = saved.UncheckWhenFOPSuccessful;
+        testMainWindowClose(window);
+    }
+
+    // A row for each file of files (written into from), checked.
+    void rowsFor(const std::string& from, const Files& files) {
+        for (const auto& [name, content] : files) {
+            ASSERT_TRUE(writeFile(from + "\\" + name, content));
+            LVITEMA item = {};
+            item.mask = LVIF_TEXT;
+            item.iItem = listRowCount(list);
+            item.pszText = const_cast<char*>(name.c_str());
+            int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            LVITEMA sub = {};
+            sub.iSubItem = kResultColumnFullPath;
+            sub.pszText = const_cast<char*>(from.c_str());
+            SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+            listSetCheckImage(list, row, kCheckImageChecked);
+        }
+    }
+    void uncheck(const std::string& name) {
+        for (int r = 0; r < listRowCount(list); ++r)
+            if (listCellText(list, r, 0) == name) listSetCheckImage(list, r, kCheckImageUnchecked);
+    }
+    // The rows in order, a checked one marked with "*".
+    std::vector<std::string> rows() {
+        std::vector<std::string> all;
+        for (int r = 0; r < listRowCount(list); ++r)
+            all.push_back(listCellText(list, r, 0) + (listCheckImage(list, r) == kCheckImageChecked ? "*" : ""));
+        return all;
+    }
+    // Launches, answering the message boxes in turn with answers (the
+    // confirmation first; No past the end), and waits for the worker.
+    // Returns the boxes' texts.
+    std::vector<std::string> run(std::function<void()> launch, std::vector<int> answers) {
+        std::vector<std::string> texts;
+        dialogWatchBegin([&](HWND box, int index) {
+            texts.push_back(messageBoxText(box));
+            PostMessageA(box, WM_COMMAND, index < static_cast<int>(answers.size()) ? answers[index] : IDNO, 0);
+        });
+        launch();
+        DWORD until = GetTickCount() + 30000;
+        while (mainState(window)->workerThreadId && GetTickCount() < until) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            pumpMessages();
+        }
+        dialogWatchEnd();
+        EXPECT_EQ(mainState(window)->workerThreadId, 0u) << "the worker did not end";
+        EXPECT_TRUE(IsWindowEnabled(list));
+        return texts;
+    }
+
+    HWND window = nullptr;
+    HWND list = nullptr;
+    AppSettings saved;
+    TempFolder from;
+    TempFolder to;
+};
+
+TEST_F(FileOps, EachClashPolicyKeepsEveryFileItDoesNotReplace) {
+    const Files sources = {{"lake.png", "new lake"}, {"sunset.jpg", "new sunset"}};
+    const Files held = {{"sunset(1).jpg", "old sunset 1"}, {"sunset.jpg", "old sunset"}};
+    struct Case {
+        int32_t policy;
+        Files after;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {kClashRename,
+         {{"lake.png", "new lake"}, {"sunset(1).jpg", "old sunset 1"}, {"sunset(2).jpg", "new sunset"},
+          {"sunset.jpg", "old sunset"}},
+         {"lake.png", "sunset.jpg"}},
+        {kClashOverwrite,
+         {{"lake.png", "new lake"}, {"sunset(1).jpg", "old sunset 1"}, {"sunset.jpg", "new sunset"}},
+         {"lake.png", "sunset.jpg"}},
+        {kClashSkip,
+         {{"lake.png", "new lake"}, {"sunset(1).jpg", "old sunset 1"}, {"sunset.jpg", "old sunset"}},
+         {"lake.png", "sunset.jpg*"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.policy);
+        TempFolder source, target;
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        rowsFor(source.path, sources);
+        for (const auto& [name, content] : held) writeFile(target.path + "\\" + name, content);
+        appSettings.HowtoWhenAlreadyExist = c.policy;
+        std::string destination = target.path;
+        auto texts = run([&] { fileOpCopy(window, destination.data()); }, {IDYES});
+        EXPECT_EQ(texts.size(), 1u);  // the confirmation only
+        EXPECT_EQ(folderFiles(target.path), c.after);
+        EXPECT_EQ(folderFiles(source.path), sources);
+        EXPECT_EQ(rows(), c.rows);
+    }
+}
+
+TEST_F(FileOps, MovingThreeOfFiveRowsKeepsTheOtherTwoInOrder) {
+    rowsFor(from.path, {{"a.jpg", "a"}, {"b.jpg", "b"}, {"c.jpg", "c"}, {"d.jpg", "d"}, {"e.jpg", "e"}});
+    uncheck("c.jpg");
+    uncheck("e.jpg");
+    std::string destination = to.path;
+    run([&] { fileOpMove(window, destination.data()); }, {IDYES});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"c.jpg", "e.jpg"}));
+    EXPECT_EQ(folderFiles(to.path), (Files{{"a.jpg", "a"}, {"b.jpg", "b"}, {"d.jpg", "d"}}));
+    EXPECT_EQ(folderFiles(from.path), (Files{{"c.jpg", "c"}, {"e.jpg", "e"}}));
+}
+
+TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
+    struct Case {
+        int toTrash;
+        int answer;
+        const char* failure;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {1, IDYES, "SHFileOperation(FO_DELETE) Failed!!\nContinue?", {"2.jpg*"}},
+        {1, IDNO, "SHFileOperation(FO_DELETE) Failed!!\nContinue?", {"2.jpg*", "3.jpg*"}},
+        {0, IDYES, "DeleteFile Failed!!\nContinue?", {"2.jpg*"}},
+        {0, IDNO, "DeleteFile Failed!!\nContinue?", {"2.jpg*", "3.jpg*"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.toTrash) + " " + std::to_string(c.answer));
+        TempFolder folder;
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        rowsFor(folder.path, {{"1.jpg", "1"}, {"2.jpg", "2"}, {"3.jpg", "3"}});
+        HANDLE lock = CreateFileA((folder.path + "\\2.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        auto texts = run([&] { fileOpRemove(window, c.toTrash); }, {IDYES, c.answer});
+        CloseHandle(lock);
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[1], c.failure);
+        EXPECT_EQ(rows(), c.rows);
+        Files left = c.answer == IDYES ? Files{{"2.jpg", "2"}} : Files{{"2.jpg", "2"}, {"3.jpg", "3"}};
+        EXPECT_EQ(folderFiles(folder.path), left);
+    }
+}
+
+TEST_F(FileOps, AMissingNestedDestinationIsMadeOnlyWhenTheUserAgrees) {
+    for (int answer : {IDYES, IDNO}) {
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        TempFolder source, base;
+        rowsFor(source.path, {{"sunset.jpg", "sun"}});
+        std::string nested = base.path + "\\new\\deeper\\dir";
+        std::string destination = nested + "\\";
+        auto texts = run([&] { fileOpCopy(window, destination.data()); }, {IDYES, answer});
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[1], resString(IDS_CREATE_DESTINATION));
+        EXPECT_EQ(std::string(destination.c_str()), nested);  // the trailing backslash went, in the caller's text
+        if (answer == IDYES) {
+            EXPECT_EQ(folderFiles(nested), (Files{{"sunset.jpg", "sun"}}));
+        } else {
+            EXPECT_EQ(GetFileAttributesA((base.path + "\\new").c_str()), INVALID_FILE_ATTRIBUTES);
+            EXPECT_EQ(rows(), (std::vector<std::string>{"sunset.jpg*"}));
+        }
+    }
+}
+
+TEST_F(FileOps, ATargetPastThePathLimitFailsThatRowAndTouchesNothingElse) {
+    // A destination of 240 characters: "a.jpg" fits beside it, the long name does not.
+    std::string destination = to.path + "\\" + std::string(239 - to.path.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
+    std::string longName = std::string(30, 'n') + ".jpg";
+    rowsFor(from.path, {{longName, "long"}, {"a.jpg", "a"}});
+    auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES, IDYES});
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1], kTransferFailed);
+    EXPECT_EQ(folderFiles(destination), (Files{{"a.jpg", "a"}}));
+    EXPECT_EQ(folderFiles(from.path), (Files{{longName, "long"}}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{longName + "*"}));
+}
+
+TEST_F(FileOps, ADriveRootKeepsItsBackslash) {
+    const std::string name = "trawlix-root-" + std::to_string(GetCurrentProcessId()) + ".jpg";
+    rowsFor(from.path, {{name, "root"}});
+    std::string destination = "C:\\";
+    run([&] { fileOpCopy(window, destination.data()); }, {IDYES});
+    EXPECT_EQ(destination, "C:\\");
+    EXPECT_EQ(readFile("C:\\" + name), "root");
+    DeleteFileA(("C:\\" + name).c_str());
+}
+
+TEST_F(FileOps, NothingCheckedSaysSoAndStartsNothing) {
+    rowsFor(from.path, {{"a.jpg", "a"}});
+    uncheck("a.jpg");
+    auto texts = run([&] { fileOpRemove(window, 0); }, {IDOK});
+    EXPECT_EQ(texts, (std::vector<std::string>{resString(IDS_NO_CHECKED)}));
+    EXPECT_EQ(folderFiles(from.path), (Files{{"a.jpg", "a"}}));
+}
+
+TEST(FileOpFreeName, NumbersOnlyTheFileNameBeforeItsExtension) {
+    TempFolder folder;
+    CreateDirectoryA((folder.path + "\\my.dir").c_str(), nullptr);
+    for (const char* taken : {"sunset.jpg", "sunset(1).jpg", "my.dir\\photo", ".profile", "a.tar.gz"})
+        writeFile(folder.path + "\\" + taken, "x");
+    struct Case {
+        const char* name;
+        const char* expected;
+    };
+    std::vector<Case> cases = {
+        {"sunset.jpg", "sunset(2).jpg"},
+        {"my.dir\\photo", "my.dir\\photo(1)"},
+        {".profile", ".profile(1)"},
+        {"a.tar.gz", "a.tar(1).gz"},
+    };
+    // A name ending in a character whose second byte is a backslash.
+    if (GetACP() == 932 && writeFile(folder.path + "\\x\x95\x5C", "x")) cases.push_back({"x\x95\x5C", "x\x95\x5C(1)"});
+    for (const Case& c : cases) {
+        char target[kPathSize];
+        ASSERT_TRUE(strCopyFit(target, sizeof target, (folder.path + "\\" + c.name).c_str()));
+        EXPECT_EQ(fileOpFreeName(target, sizeof target), 1);
+        EXPECT_EQ(std::string(target), folder.path + "\\" + c.expected);
+    }
+    // No room for "(1)": the target stays as it was.
+    std::string full = folder.path + "\\sunset.jpg";
+    std::vector<char> tight(full.size() + 3, '\0');  // two bytes short of "(1)"
+    full.copy(tight.data(), full.size());
+    EXPECT_EQ(fileOpFreeName(tight.data(), tight.size()), 0);
+    EXPECT_EQ(std::string(tight.data()), full);
+}
+
+}  // namespace
