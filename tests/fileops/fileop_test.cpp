@@ -200,12 +200,23 @@ TEST_F(FileOps, ATargetPastThePathLimitFailsThatRowAndTouchesNothingElse) {
     ASSERT_TRUE(CreateDirectoryA(destination.c_str(), nullptr));
     std::string longName = std::string(30, 'n') + ".jpg";
     rowsFor(from.path, {{longName, "long"}, {"a.jpg", "a"}});
-    auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES, IDYES});
-    ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[1], kTransferFailed);
+    // And a source whose folder alone is past the limit.
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>("b.jpg");
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    std::string deep = from.path + "\\" + std::string(300, 'x');
+    LVITEMA sub = {};
+    sub.iSubItem = kResultColumnFullPath;
+    sub.pszText = const_cast<char*>(deep.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&sub));
+    listSetCheckImage(list, 0, kCheckImageChecked);
+
+    auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES, IDYES, IDYES});
+    EXPECT_EQ(texts, (std::vector<std::string>{texts.at(0), kTransferFailed, kTransferFailed}));
     EXPECT_EQ(folderFiles(destination), (Files{{"a.jpg", "a"}}));
     EXPECT_EQ(folderFiles(from.path), (Files{{longName, "long"}}));
-    EXPECT_EQ(rows(), (std::vector<std::string>{longName + "*"}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{"b.jpg*", longName + "*"}));
 }
 
 TEST_F(FileOps, ADriveRootKeepsItsBackslash) {
