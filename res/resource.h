@@ -78,6 +78,7 @@
 
 // Drop-down menu items.
 #define IDM_FIRST 1
+#define IDM_RECENT_FIRST 2  // the recent entries and stored sets appended to a menu: 2, 3, ...
 #define IDM_RECENT_HEADER 40015
 #define IDM_CHECK_ALL 40016
 #define IDM_UNCHECK_ALL 40017

@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "search/condition.h"
 #include "search/scan.h"
+#include "ui/commands.h"
 #include "ui/divider.h"
 #include "ui/lists.h"
 #include "ui/pikture.h"
@@ -112,6 +113,7 @@ LRESULT onCreate(HWND window) {
     mainCreate(window);
     s->workerThreadId = 0;
     s->shellMenu = nullptr;
+    s->heldPath = nullptr;
     return 0;
 }
 
@@ -125,6 +127,10 @@ void onSize(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 void onClose(HWND window) {
+    // The default handling destroys the window: a worker still running
+    // would lose the window its rows, buttons and state live in.
+    mainWorkerStopAndWait(window);
+    mainHoldPath(window, nullptr);
     // Each row's Condition is released as the list reports the row's deletion.
     SendMessageA(mainConditionList(window), LVM_DELETEALLITEMS, 0, 0);
     PostQuitMessage(0);
@@ -136,6 +142,7 @@ LRESULT onNotify(HWND window, NMHDR* header) {
         NMTTDISPINFOA* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
         tip->lpszText = MAKEINTRESOURCEA(header->idFrom);
     }
+    if (header->code == TBN_DROPDOWN) return mainDropDown(window, *reinterpret_cast<NMTOOLBARA*>(header));
     return listsOnNotify(window, *header);
 }
 
@@ -191,6 +198,9 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_CLOSE:
             onClose(window);
             break;
+        case WM_COMMAND:
+            mainCommand(window, LOWORD(wParam));
+            return 0;
         case WM_NOTIFY:
             // Answered here: asking the default procedure for its 0 costs a
             // system call for every row a search inserts.
@@ -286,6 +296,17 @@ int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job) {
     ResumeThread(thread);
     CloseHandle(thread);
     return 1;
+}
+
+void mainHoldPath(HWND window, char* path) {
+    MainWindowState* s = mainState(window);
+    if (!s) {
+        textFree(path);
+        return;
+    }
+    // Were a worker running, it could still read the old text: kept then.
+    if (!s->workerThreadId) textFree(s->heldPath);
+    s->heldPath = path;
 }
 
 void mainWorkerStopAndWait(HWND window) {

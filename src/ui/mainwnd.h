@@ -19,6 +19,9 @@ struct MainWindowState {
     // cleared by the worker as its last act; 0 when none runs.
     volatile DWORD workerThreadId;
     IContextMenu2* shellMenu;  // while the shell context menu is on screen
+    // A path from the prompt that no recent list took: the running or the
+    // last worker reads it. Owned here (mainHoldPath).
+    char* heldPath;
 };
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -47,6 +50,12 @@ int resultRowPath(HWND window, int row, char* path);
 // workerThreadId before the thread runs. Returns 1; 0 when no thread could be
 // made, and the job is still the caller's.
 int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job);
+
+// Keeps path, a heap text, for the worker about to use it, and frees the
+// one kept before: its worker has ended, since nothing that starts a worker
+// can be used while one runs. mainHoldPath(window, nullptr) at exit frees
+// the last one.
+void mainHoldPath(HWND window, char* path);
 
 // Asks a running search to stop and waits until the worker has ended, so
 // nothing it uses is freed under it. Returns at once when none runs.
