@@ -149,12 +149,18 @@ void excludeOk(HWND strip) {
     finish(strip, 0, true);
 }
 
+// The name the set-name strip on this thread ended with: Wine keeps only
+// the low 32 bits of a 64-bit EndDialog value, which would cut a heap
+// address, so stripRunSetName reads it from here.
+thread_local char* setNameResult = nullptr;
+
 void setNameSave(HWND strip) {
     HWND edit = GetDlgItem(strip, IDC_SET_NAME_EDIT);
     size_t length = static_cast<size_t>(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0));
     char* name = static_cast<char*>(textAlloc(length + 1));
     if (!name) return;
     GetWindowTextA(edit, name, static_cast<int>(length + 1));
+    setNameResult = name;
     finish(strip, reinterpret_cast<INT_PTR>(name), false);
 }
 
@@ -233,6 +239,9 @@ void stripRunExclude(HWND owner, StripTarget* target) {
 }
 
 char* stripRunSetName(HWND owner, HWND list) {
-    INT_PTR result = runStrip(owner, IDD_SET_NAME_STRIP, setNameStripProc, reinterpret_cast<LPARAM>(list));
-    return result == -1 ? nullptr : reinterpret_cast<char*>(result);
+    setNameResult = nullptr;
+    runStrip(owner, IDD_SET_NAME_STRIP, setNameStripProc, reinterpret_cast<LPARAM>(list));
+    char* name = setNameResult;
+    setNameResult = nullptr;
+    return name;
 }

@@ -52,10 +52,12 @@ constexpr ButtonMenu kButtonMenus[] = {
     {CMD_SETTINGS, IDR_MENU_SETTINGS},   {CMD_TRASH, IDR_MENU_TRASH},   {CMD_WALLPAPER, IDR_MENU_WALLPAPER},
 };
 
-// Shift as it is now, not as of the last message read: a menu choice reads
-// it at the moment the item is chosen.
+// Shift held at the moment of the choice: as the key that chose a menu item
+// saw it, or as it is now. Under Wine a menu's keyboard takes the X
+// server's key state, so the first alone can miss a key pressed before the
+// menu opened, the second one pressed while it tracks.
 bool shiftHeld() {
-    return GetAsyncKeyState(VK_SHIFT) < 0;
+    return GetKeyState(VK_SHIFT) < 0 || GetAsyncKeyState(VK_SHIFT) < 0;
 }
 
 void errorBox(HWND window, int textId) {

@@ -1,0 +1,258 @@
+// The whole program from its toolbars: trawlix.exe started with a prepared
+// settings file and plug-in folder, driven from outside as a person drives
+// it, judged by what lands on disk and in the settings file it writes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/resstring.h"
+#include "resource.h"
+#include "support/program.h"
+#include "support/testdirs.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+// A BMP header giving width x height; the fast search reads no further.
+std::string bmp(uint32_t width, uint32_t height) {
+    std::string bytes(54, '\0');
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    auto put = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    put(14, 40);
+    put(18, width);
+    put(22, height);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    return bytes;
+}
+
+// A confirmation as the program words it: with a count, and a directory
+// where the text has one.
+std::string confirmation(int id, int count, const std::string& directory = "") {
+    char buffer[2048];
+    snprintf(buffer, sizeof buffer, resString(id), count, directory.c_str());
+    return buffer;
+}
+
+BOOL CALLBACK findResultList(HWND window, LPARAM context) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window, LVM_GETHEADER, 0, 0));
+    if (lstrcmpA(name, WC_LISTVIEWA) == 0 && SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) == 5) {
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    // Pictures: two of them at least 1280 x 720, one in a subfolder; the
+    // stored set "wide" asks for exactly those.
+    void SetUp() override {
+        CreateDirectoryA((pictures.path + "\\sub").c_str(), nullptr);
+        for (const auto& [name, bytes] : kPictures) ASSERT_TRUE(writeFile(pictures.path + "\\" + name, bytes));
+        program.write("SPIDir", buildPath("plugins"));
+        program.write("FastScan", "1");
+        program.write("ConditionSet0.Name", "wide");
+        program.write("ConditionSet0.0.width", "1280");
+        program.write("ConditionSet0.0.height", "720");
+        program.write("ConditionSet0.0.cond", "2");  // "<=": at least this size
+        program.write("recentScandir0", pictures.path);
+        program.write("recentScandirRecurse0", "-2147483648");
+    }
+
+    // Starts the program and loads the stored set into the condition list.
+    void start() {
+        program.start();
+        ASSERT_NE(program.mainWindow(), nullptr);
+        program.click(CMD_CONDITION_SETS);
+    }
+    // Finds in the most recent search directory and checks every row found.
+    void findAndCheckAll() {
+        program.click(CMD_FIND);
+        program.waitIdle();
+        program.click(CMD_CHECK_STATE);  // none checked: checks them all
+    }
+    int resultRows() {
+        HWND list = nullptr;
+        EnumChildWindows(program.mainWindow(), findResultList, reinterpret_cast<LPARAM>(&list));
+        return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    }
+    // Closes the program and expects it to end as it always does.
+    void finish() {
+        program.close();
+        EXPECT_EQ(program.exitCode(), 0u);
+    }
+
+    const Files kPictures = {{"wide.bmp", bmp(1920, 1080)},
+                             {"small.bmp", bmp(640, 480)},
+                             {"sub\\big.bmp", bmp(2560, 1440)},
+                             {"sub\\tall.bmp", bmp(1080, 1920)}};
+    TempFolder pictures;
+    Program program;
+};
+
+TEST_F(EndToEnd, FindAsksWhenToldToAndRemembersTheDirectoryWithItsBox) {
+    TempFolder other;
+    ASSERT_TRUE(writeFile(other.path + "\\only.bmp", bmp(1280, 720)));
+    program.write("TBFindAlwaysAsk", "1");
+    start();
+    program.click(CMD_FIND);
+    program.answerPrompt(resString(IDS_PROMPT_SEARCH), other.path.c_str(), true);
+    program.waitIdle();
+    EXPECT_EQ(resultRows(), 1);
+    // A directory the list holds already, typed otherwise: searched as typed,
+    // the list left as it was.
+    program.click(CMD_FIND);
+    program.answerPrompt(resString(IDS_PROMPT_SEARCH), (pictures.path + "\\").c_str(), true);
+    program.waitIdle();
+    EXPECT_EQ(resultRows(), 2);
+    finish();
+    EXPECT_EQ(program.read("recentScandir0"), other.path);
+    EXPECT_EQ(program.read("recentScandirRecurse0"), "-2147483648");
+    EXPECT_EQ(program.read("recentScandir1"), pictures.path);
+}
+
+TEST_F(EndToEnd, CopyWithEachClashPolicyChosenFromTheSettingsMenu) {
+    TempFolder target;
+    program.write("recentCopydir0", target.path);
+    const std::string old = "an older picture";
+    ASSERT_TRUE(writeFile(target.path + "\\wide.bmp", old));
+    const std::string wide = kPictures.at("wide.bmp"), big = kPictures.at("sub\\big.bmp");
+    struct Case {
+        int item;
+        Files after;
+    } cases[] = {
+        {IDM_EXIST_SKIP, {{"wide.bmp", old}, {"big.bmp", big}}},
+        {IDM_EXIST_RENAME, {{"wide.bmp", old}, {"wide(1).bmp", wide}, {"big.bmp", big}, {"big(1).bmp", big}}},
+        {IDM_EXIST_OVERWRITE, {{"wide.bmp", wide}, {"wide(1).bmp", wide}, {"big.bmp", big}, {"big(1).bmp", big}}},
+    };
+    start();
+    findAndCheckAll();
+    ASSERT_EQ(resultRows(), 2);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        program.choose(CMD_SETTINGS, menuPresses(IDR_MENU_SETTINGS, c.item));
+        program.click(CMD_COPY);
+        program.answerBox(confirmation(IDS_CONFIRM_COPY, 2, target.path), IDYES);
+        program.waitIdle();
+        EXPECT_EQ(folderFiles(target.path), c.after);
+        program.choose(CMD_CHECK_STATE, menuPresses(IDR_MENU_CHECK, IDM_CHECK_ALL));  // copied rows were unchecked
+    }
+    finish();
+    EXPECT_EQ(program.read("HowtoWhenAlreadyExist"), "1");
+}
+
+TEST_F(EndToEnd, MoveToAPromptedDestinationEmptiesTheListAndRemembersIt) {
+    TempFolder target;
+    start();
+    findAndCheckAll();
+    program.click(CMD_MOVE);  // no recent move directory: asks
+    program.answerPrompt(resString(IDS_PROMPT_MOVE), target.path.c_str());
+    program.answerBox(confirmation(IDS_CONFIRM_MOVE, 2, target.path), IDYES);
+    program.waitIdle();
+    EXPECT_EQ(resultRows(), 0);
+    EXPECT_EQ(folderFiles(target.path), (Files{{"wide.bmp", kPictures.at("wide.bmp")},
+                                               {"big.bmp", kPictures.at("sub\\big.bmp")}}));
+    EXPECT_EQ(folderFiles(pictures.path), (Files{{"small.bmp", kPictures.at("small.bmp")}}));
+    finish();
+    EXPECT_EQ(program.read("recentMovedir0"), target.path);
+}
+
+TEST_F(EndToEnd, TrashOrDeleteByShiftAndTheSettingAndTheMenuIgnoresBoth) {
+    struct Case {
+        const char* trashIsDelete;
+        bool shift;
+        int menuItem;  // 0: the button's face
+        bool erase;
+    } cases[] = {
+        {"0", false, 0, false}, {"0", true, 0, true}, {"1", false, 0, true}, {"1", true, 0, false},
+        {"1", false, IDM_TRASH_RECYCLE, false},      {"0", false, IDM_TRASH_ERASE, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.trashIsDelete) + (c.shift ? " shift " : " ") + std::to_string(c.menuItem));
+        for (const auto& [name, bytes] : kPictures) ASSERT_TRUE(writeFile(pictures.path + "\\" + name, bytes));
+        program.write("TBTrashIsDelete", c.trashIsDelete);
+        start();
+        findAndCheckAll();
+        if (c.menuItem) {
+            program.choose(CMD_TRASH, menuPresses(IDR_MENU_TRASH, c.menuItem));
+        } else {
+            program.click(CMD_TRASH, c.shift);
+        }
+        program.answerBox(confirmation(c.erase ? IDS_CONFIRM_DELETE : IDS_CONFIRM_TRASH, 2), IDYES);
+        program.waitIdle();
+        EXPECT_EQ(resultRows(), 0);
+        EXPECT_EQ(folderFiles(pictures.path), (Files{{"small.bmp", kPictures.at("small.bmp")}}));
+        finish();
+    }
+}
+
+TEST_F(EndToEnd, ARecentDirectoryChosenMovesToTheFrontAndWithShiftGoes) {
+    TempFolder other;
+    ASSERT_TRUE(writeFile(other.path + "\\only.bmp", bmp(1280, 720)));
+    program.write("recentScandir1", other.path);
+    program.write("recentScandirRecurse1", "0");
+    start();
+    program.choose(CMD_FIND, menuEntryPresses(IDR_MENU_SEARCH, 1));  // other: to the front, searched
+    program.waitIdle();
+    EXPECT_EQ(resultRows(), 1);
+    program.choose(CMD_FIND, menuEntryPresses(IDR_MENU_SEARCH, 1), true);  // pictures: removed, nothing runs
+    program.waitIdle();
+    EXPECT_EQ(resultRows(), 1);
+    finish();
+    EXPECT_EQ(program.read("recentScandir0"), other.path);
+    EXPECT_EQ(program.read("recentScandir1"), "<absent>");
+}
+
+TEST_F(EndToEnd, ConditionSetsAreSavedLoadedAndDeletedAfterAsking) {
+    const std::string name(300, 's');  // longer than any fixed buffer of the question
+    start();
+    program.choose(CMD_CONDITION_SETS, menuPresses(IDR_MENU_SETS, IDM_FIRST));
+    HWND strip = program.nextDialog();
+    ASSERT_NE(strip, nullptr);
+    SendDlgItemMessageA(strip, IDC_SET_NAME_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageA(strip, WM_COMMAND, IDOK, 0);
+    program.waitIdle();
+    // The sets are now: the new one, "wide". Choosing "wide" brings it forward.
+    program.choose(CMD_CONDITION_SETS, menuEntryPresses(IDR_MENU_SETS, 1));
+    program.choose(CMD_CONDITION_SETS, menuEntryPresses(IDR_MENU_SETS, 1), true);
+    char question[1024];
+    snprintf(question, sizeof question, resString(IDS_CONFIRM_DELETE_SET), name.c_str());
+    program.answerBox(question, IDNO);
+    program.choose(CMD_CONDITION_SETS, menuEntryPresses(IDR_MENU_SETS, 1), true);
+    program.answerAnyBox(IDYES);
+    program.waitIdle();
+    finish();
+    EXPECT_EQ(program.read("ConditionSet0.Name"), "wide");
+    EXPECT_EQ(program.read("ConditionSet1.Name"), "<absent>");
+}
+
+TEST_F(EndToEnd, TheSettingsMenuReopensAfterEachChoiceUntilItsLoopIsTurnedOff) {
+    program.write("reShowSetting", "1");
+    start();
+    program.choose(CMD_SETTINGS, menuPresses(IDR_MENU_SETTINGS, IDM_FIND_ALWAYS_ASKS));
+    program.pick(menuPresses(IDR_MENU_SETTINGS, IDM_FAST_SCAN));  // the menu came back
+    program.pick(menuPresses(IDR_MENU_SETTINGS, IDM_RESHOW_SETTINGS));
+    EXPECT_FALSE(program.menuOpen());
+    // Written at once by the write-now item, before the program ends.
+    program.openMenu(CMD_SETTINGS);
+    program.pick(menuLastPresses(IDR_MENU_SETTINGS), true);
+    program.waitIdle();
+    EXPECT_EQ(program.read("TBFindAlwaysAsk"), "1");
+    EXPECT_EQ(program.read("FastScan"), "0");
+    EXPECT_EQ(program.read("reShowSetting"), "0");
+    finish();
+}
+
+}  // namespace

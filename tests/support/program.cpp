@@ -1,0 +1,318 @@
+#include "support/program.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <stddef.h>
+
+#include "resource.h"
+#include "support/notices.h"
+#include "ui/mainwnd.h"
+
+namespace {
+
+constexpr DWORD kPatience = 20000;  // ms to wait for a window, a worker or the exit
+
+struct WindowSearch {
+    DWORD process;
+    const char* className;  // none: any
+    HWND skip;
+    HWND found;
+};
+
+std::string classOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK findVisible(HWND window, LPARAM context) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process || !IsWindowVisible(window) || window == search->skip) return TRUE;
+    if (search->className && classOf(window) != search->className) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+void waitGone(HWND window) {
+    for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window) && waited < kPatience; waited += 20) Sleep(20);
+}
+
+struct ToolbarSearch {
+    int command;
+    HWND found;
+};
+
+BOOL CALLBACK findToolbar(HWND window, LPARAM context) {
+    ToolbarSearch* search = reinterpret_cast<ToolbarSearch*>(context);
+    if (classOf(window) == TOOLBARCLASSNAMEA && SendMessageA(window, TB_COMMANDTOINDEX, search->command, 0) >= 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void pressKey(HWND window, WORD key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+void shiftKey(bool down) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = VK_SHIFT;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+    // Wine keeps a thread's view of the keys for up to 50 ms: a program
+    // that asked just before must see the change, as it would see a person's.
+    Sleep(100);
+}
+
+HWND findWindow(DWORD process, const char* className, HWND skip) {
+    for (DWORD waited = 0; waited < kPatience; waited += 20) {
+        WindowSearch search = {process, className, skip, nullptr};
+        EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+bool isSeparator(HMENU menu, int position, UINT* id) {
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_FTYPE;
+    GetMenuItemInfoA(menu, position, TRUE, &item);
+    *id = item.wID;
+    return (item.fType & MFT_SEPARATOR) != 0;
+}
+
+// Down presses from no highlight to the item with id: separators are passed over.
+int pressesTo(HMENU menu, UINT id) {
+    int count = 0;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        UINT itemId = 0;
+        if (isSeparator(menu, i, &itemId)) continue;
+        ++count;
+        if (itemId == id) return count;
+    }
+    return 0;
+}
+
+// The items a press can reach once entries were appended: the header goes.
+int reachableWithEntries(HMENU menu) {
+    int count = 0;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        UINT itemId = 0;
+        if (!isSeparator(menu, i, &itemId) && itemId != IDM_RECENT_HEADER) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+Program::Program() {
+    exe = folder.path + "\\trawlix.exe";
+    ini = folder.path + "\\trawlix.ini";
+    CopyFileA(buildPath("trawlix.exe").c_str(), exe.c_str(), FALSE);
+}
+
+Program::~Program() {
+    if (!process.hProcess) return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+void Program::start() {
+    if (process.hProcess) {
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    process = {};
+    main = nullptr;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder.path.c_str(), &startup,
+                   &process);
+}
+
+HWND Program::nextWindow() {
+    for (DWORD waited = 0; waited < kPatience; waited += 50) {
+        WindowSearch search = {process.dwProcessId, nullptr, nullptr, nullptr};
+        EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+}
+
+HWND Program::nextDialog() {
+    return findWindow(process.dwProcessId, "#32770", nullptr);
+}
+
+HWND Program::mainWindow() {
+    if (!main) main = findWindow(process.dwProcessId, kMainClass, nullptr);
+    return main;
+}
+
+void Program::answerBox(const std::string& text, int button) {
+    HWND box = nextDialog();
+    if (!box) {
+        ADD_FAILURE() << "expected the box: " << text;
+        return;
+    }
+    EXPECT_EQ(messageBoxText(box), text);
+    PostMessageA(box, WM_COMMAND, button, 0);
+    waitGone(box);
+}
+
+std::string Program::answerAnyBox(int button) {
+    HWND box = nextDialog();
+    if (!box) return "";
+    std::string text = messageBoxText(box);
+    PostMessageA(box, WM_COMMAND, button, 0);
+    waitGone(box);
+    return text;
+}
+
+void Program::answerPrompt(const std::string& prompt, const char* path, bool recurse) {
+    HWND dialog = nextDialog();
+    if (!dialog || !GetDlgItem(dialog, IDC_PATH_EDIT)) {
+        ADD_FAILURE() << "expected the directory prompt: " << prompt;
+        return;
+    }
+    EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_PROMPT_TEXT)), prompt);
+    if (path) SendMessageA(GetDlgItem(dialog, IDC_PATH_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    HWND box = GetDlgItem(dialog, IDC_RECURSE_CHECK);
+    if (box && IsWindowVisible(box)) SendMessageA(box, BM_SETCHECK, recurse ? BST_CHECKED : BST_UNCHECKED, 0);
+    PostMessageA(dialog, WM_COMMAND, path ? IDOK : IDCANCEL, 0);
+    waitGone(dialog);
+}
+
+void Program::click(int command, bool shift) {
+    if (shift) shiftKey(true);
+    // Queued behind what was sent before, ahead of the sends that follow.
+    SendNotifyMessageA(mainWindow(), WM_COMMAND, command, 0);
+    if (!shift) return;
+    SendMessageA(mainWindow(), WM_NULL, 0, 0);  // answered once the click has read Shift
+    shiftKey(false);
+}
+
+void Program::openMenu(int command) {
+    ToolbarSearch search = {command, nullptr};
+    EnumChildWindows(mainWindow(), findToolbar, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        ADD_FAILURE() << "no toolbar has button " << command;
+        return;
+    }
+    // The button's rectangle, asked into the program's own memory.
+    int index = static_cast<int>(SendMessageA(search.found, TB_COMMANDTOINDEX, command, 0));
+    void* remote = VirtualAllocEx(process.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    RECT button = {};
+    SendMessageA(search.found, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process.hProcess, remote, &button, sizeof button, nullptr);
+    VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    PostMessageA(search.found, WM_LBUTTONDOWN, MK_LBUTTON,
+                 MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
+    if (!findWindow(process.dwProcessId, "#32768", nullptr))
+        ADD_FAILURE() << "the menu of button " << command << " did not open";
+}
+
+void Program::pick(int presses, bool intoSubmenu, bool shift) {
+    HWND menu = findWindow(process.dwProcessId, "#32768", nullptr);
+    if (!menu) {
+        ADD_FAILURE() << "no menu to choose from";
+        return;
+    }
+    if (shift) {
+        // Once the menu has taken the keyboard, Wine sets the keys from the
+        // X server's: a press from another process made before would be lost.
+        Sleep(300);
+        shiftKey(true);
+    }
+    for (int i = 0; i < presses; ++i) pressKey(menu, VK_DOWN);
+    if (intoSubmenu) pressKey(menu, VK_RIGHT);
+    pressKey(menu, VK_RETURN);
+    waitGone(menu);
+    if (!shift) return;
+    // Answered after the choice read Shift (in a box it opened, or after it).
+    SendMessageA(mainWindow(), WM_NULL, 0, 0);
+    shiftKey(false);
+}
+
+void Program::choose(int command, int presses, bool shift) {
+    openMenu(command);
+    pick(presses, false, shift);
+}
+
+bool Program::menuOpen() {
+    SendMessageA(mainWindow(), WM_NULL, 0, 0);  // in a menu's loop, if one reopened
+    WindowSearch search = {process.dwProcessId, "#32768", nullptr, nullptr};
+    EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+}
+
+void Program::waitIdle() {
+    // Answered only once the program's window thread is back in its loop,
+    // after a launcher has stored its worker's id.
+    SendMessageA(mainWindow(), WM_NULL, 0, 0);
+    auto* state = reinterpret_cast<const char*>(GetWindowLongPtrA(mainWindow(), 0));
+    for (DWORD waited = 0; state && waited < kPatience; waited += 20) {
+        DWORD worker = 0;
+        if (!ReadProcessMemory(process.hProcess, state + offsetof(MainWindowState, workerThreadId), &worker,
+                               sizeof worker, nullptr) || worker == 0)
+            return;
+        Sleep(20);
+    }
+    ADD_FAILURE() << "the worker did not end";
+}
+
+void Program::close() {
+    HWND window = mainWindow();
+    if (!window) {
+        ADD_FAILURE() << "expected the main window";
+        return;
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+DWORD Program::exitCode() {
+    if (WaitForSingleObject(process.hProcess, kPatience) != WAIT_OBJECT_0) return ~0u;
+    DWORD code = ~0u;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+std::string Program::read(const char* key) const {
+    char value[4096];
+    GetPrivateProfileStringA("trawlix", key, "<absent>", value, sizeof value, ini.c_str());
+    return value;
+}
+
+void Program::write(const char* key, const std::string& value) const {
+    WritePrivateProfileStringA("trawlix", key, value.c_str(), ini.c_str());
+}
+
+int menuPresses(int menuId, int id) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+    int count = pressesTo(menu, id);
+    DestroyMenu(menu);
+    return count;
+}
+
+int menuEntryPresses(int menuId, int entry) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+    int count = reachableWithEntries(menu);
+    DestroyMenu(menu);
+    return count + entry + 1;
+}
+
+int menuLastPresses(int menuId) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+    int count = reachableWithEntries(menu);
+    DestroyMenu(menu);
+    return count;
+}
