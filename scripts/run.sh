@@ -36,12 +36,27 @@ if [ -z "${DISPLAY:-}" ]; then
   wineserver -k >/dev/null 2>&1 || true  # the next start brings up the virtual desktop
   wineserver -w >/dev/null 2>&1 || true
 fi
-# A newcomer lands in a working program: name the bundled plug-ins.
+# A fresh prefix, with the font of the caption buttons.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$WINE" wineboot -i >/dev/null 2>&1
+fi
+wine_prefix_fonts
+# A newcomer lands in a working program: the bundled plug-ins, the samples
+# as the most recent search folder (with subfolders) and a stored condition
+# set that matches some of them.
 if [ ! -f "$bundle/trawlix.ini" ]; then
   plugins=$("$WINE" winepath -w "$bundle/plugins" 2>/dev/null)
-  printf '[trawlix]\r\nSPIDir=%s\r\n' "$plugins" >"$bundle/trawlix.ini"
-  echo "run: wrote $bundle/trawlix.ini naming the bundled plug-ins"
+  samples=$("$WINE" winepath -w "$bundle/samples" 2>/dev/null)
+  {
+    printf '[trawlix]\r\nSPIDir=%s\r\n' "$plugins"
+    printf 'recentScandir0=%s\r\nrecentScandirRecurse0=-2147483648\r\n' "$samples"
+    printf 'ConditionSet0.Name=Full HD or larger\r\n'
+    printf 'ConditionSet0.0.width=1920\r\nConditionSet0.0.height=1080\r\nConditionSet0.0.cond=2\r\n'
+    printf 'ConditionSet0.1.width=1366\r\nConditionSet0.1.height=768\r\nConditionSet0.1.cond=0\r\n'
+  } >"$bundle/trawlix.ini"
+  echo "run: wrote $bundle/trawlix.ini: the bundled plug-ins, the samples, the set \"Full HD or larger\""
 fi
+echo "run: the condition-set button (third of the condition pane) loads the stored set; Find then searches the samples"
 cd "$bundle"
 echo "run: starting $bundle/trawlix.exe"
 status=0

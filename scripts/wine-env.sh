@@ -15,3 +15,14 @@ if [ -f "$build/wine-session/display" ]; then
   DISPLAY=$(cat "$build/wine-session/display")
   export DISPLAY
 fi
+
+# Wine draws the caption buttons with the Marlett font, and Debian's Wine
+# does not look for its own fonts (fonts-wine) where they are installed:
+# without a copy in the prefix's Fonts folder the buttons show as the
+# letters "0 1 r". Call once the prefix exists.
+wine_prefix_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
+}

@@ -48,6 +48,7 @@ start_session() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
+  wine_prefix_fonts
   # Returns once the server is up; it then leaves for the background itself.
   # A server started by a test instead would hold CTest's output pipe open.
   wineserver -p >/dev/null 2>&1 </dev/null

@@ -222,8 +222,7 @@ TEST_F(EndToEnd, ConditionSetsAreSavedLoadedAndDeletedAfterAsking) {
     HWND strip = program.nextDialog();
     ASSERT_NE(strip, nullptr);
     SendDlgItemMessageA(strip, IDC_SET_NAME_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    PostMessageA(strip, WM_COMMAND, IDOK, 0);
-    program.waitIdle();
+    program.finishDialog(strip, IDOK);
     // The sets are now: the new one, "wide". Choosing "wide" brings it forward.
     program.choose(CMD_CONDITION_SETS, menuEntryPresses(IDR_MENU_SETS, 1));
     program.choose(CMD_CONDITION_SETS, menuEntryPresses(IDR_MENU_SETS, 1), true);

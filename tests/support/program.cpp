@@ -169,6 +169,11 @@ void Program::answerBox(const std::string& text, int button) {
     waitGone(box);
 }
 
+void Program::finishDialog(HWND dialog, int command) {
+    PostMessageA(dialog, WM_COMMAND, command, 0);
+    waitGone(dialog);
+}
+
 std::string Program::answerAnyBox(int button) {
     HWND box = nextDialog();
     if (!box) return "";

@@ -27,6 +27,8 @@ struct Program {
     // Expects a message box with text, answers it with button, waits until
     // it is gone.
     void answerBox(const std::string& text, int button);
+    // Posts command to dialog (a strip, a box) and waits until it is gone.
+    void finishDialog(HWND dialog, int command);
     // Answers the next message box with button; returns its text ("" when none came).
     std::string answerAnyBox(int button);
     // Expects the directory prompt showing prompt, types path (none:

@@ -1,0 +1,101 @@
+// Takes the picture of docs/screenshot.png (scripts/screenshot.sh): the real
+// trawlix.exe of this tree on its bundled plug-ins and samples, two
+// conditions entered in the strip, a search, two rows checked and one
+// previewed; then the screen is saved as <build>\screenshot.bmp. Not a test
+// of the suite: it fails only when the program does not get that far.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "resource.h"
+#include "support/program.h"
+#include "support/testdirs.h"
+
+namespace {
+
+BOOL CALLBACK findResultList(HWND window, LPARAM context) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window, LVM_GETHEADER, 0, 0));
+    if (lstrcmpA(name, WC_LISTVIEWA) == 0 && SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) == 5) {
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void key(HWND window, WORD code) {
+    PostMessageA(window, WM_KEYDOWN, code, 1);
+    PostMessageA(window, WM_KEYUP, code, 0xC0000001);
+}
+
+// Enters one condition through the strip the Add button opens.
+void addCondition(Program& program, const char* width, const char* height, int operatorIndex) {
+    program.click(CMD_ADD_CONDITION);
+    HWND strip = program.nextDialog();
+    ASSERT_NE(strip, nullptr);
+    SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(width));
+    SendDlgItemMessageA(strip, IDC_HEIGHT_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(height));
+    SendDlgItemMessageA(strip, IDC_OPERATOR_COMBO, CB_SETCURSEL, operatorIndex, 0);
+    program.finishDialog(strip, IDOK);
+}
+
+// The whole screen as a 24-bit bottom-up BMP file.
+bool saveScreen(const std::string& path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD imageSize = ((width * 3 + 3) & ~3) * height;
+    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof info.bmiHeader + imageSize), 0, 0,
+                             DWORD(sizeof file + sizeof info.bmiHeader)};
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), imageSize);
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return writeFile(path, bytes);
+}
+
+TEST(Screenshot, ASearchOnTheSamplesWithAPreview) {
+    Program program;
+    program.write("SPIDir", buildPath("bundle\\plugins"));
+    program.write("recentScandir0", buildPath("bundle\\samples"));
+    program.write("recentScandirRecurse0", "-2147483648");
+    program.start();
+    HWND main = program.mainWindow();
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                 SWP_NOZORDER);
+    addCondition(program, "1920", "1080", 2);  // "<=": at least Full HD
+    addCondition(program, "1366", "768", 0);   // "==": exactly
+    program.click(CMD_FIND);
+    program.waitIdle();
+
+    HWND list = nullptr;
+    EnumChildWindows(main, findResultList, reinterpret_cast<LPARAM>(&list));
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+    // Down to the second row, checking the first two on the way, as a person would.
+    key(list, VK_DOWN);
+    key(list, VK_SPACE);
+    key(list, VK_DOWN);
+    key(list, VK_SPACE);
+    program.waitIdle();
+    Sleep(2000);  // the preview decodes and paints
+    EXPECT_TRUE(saveScreen(buildPath("screenshot.bmp")));
+    program.close();
+    EXPECT_EQ(program.exitCode(), 0u);
+}
+
+}  // namespace
