@@ -220,6 +220,8 @@ void Program::openMenu(int command) {
     SendMessageA(search.found, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process.hProcess, remote, &button, sizeof button, nullptr);
     VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    // The pointer out of the way: a menu opening under it highlights an item.
+    SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
     PostMessageA(search.found, WM_LBUTTONDOWN, MK_LBUTTON,
                  MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
     if (!findWindow(process.dwProcessId, "#32768", nullptr))
@@ -238,7 +240,10 @@ void Program::pick(int presses, bool intoSubmenu, bool shift) {
         Sleep(300);
         shiftKey(true);
     }
-    for (int i = 0; i < presses; ++i) pressKey(menu, VK_DOWN);
+    // Home highlights the first item whatever the pointer rests on; each
+    // Down passes over the separators.
+    pressKey(menu, VK_HOME);
+    for (int i = 1; i < presses; ++i) pressKey(menu, VK_DOWN);
     if (intoSubmenu) pressKey(menu, VK_RIGHT);
     pressKey(menu, VK_RETURN);
     waitGone(menu);

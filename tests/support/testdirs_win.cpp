@@ -22,9 +22,12 @@ TempFolder::TempFolder() {
     static int serial = 0;
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    path = std::string(temp) + "trawlix-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++serial);
-    CreateDirectoryA(path.c_str(), nullptr);
+    // Wine reuses process ids, and a run that was killed leaves its folders:
+    // a name that exists already is never taken over, with what it holds.
+    do {
+        path = std::string(temp) + "trawlix-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++serial);
+    } while (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 namespace {
