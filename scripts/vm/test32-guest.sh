@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs inside the test machine (scripts/vm/test32.sh): the 32-bit tree's
-# resources, start-up and search tests under Wine's 32-bit loader, each
-# named as it starts so a hang shows where it stopped.
+# resources, start-up and search tests and one end-to-end pass of the real
+# trawlix.exe (Find, check all, copy with each clash policy, close; the
+# copied files and the INI compared) under Wine's 32-bit loader, each named
+# as it starts so a hang shows where it stopped.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build/target"
@@ -17,7 +19,8 @@ if ! timeout 400 "$root/scripts/wine-session.sh" start "$build"; then
   exit 1
 fi
 echo "test32: session up after $(( $(date +%s) - t0 ))s"
-for run in "res_tests.exe" "ui_tests.exe --gtest_filter=Startup.*:Search.*"; do
+for run in "res_tests.exe" "ui_tests.exe --gtest_filter=Startup.*:Search.*" \
+           "e2e_tests.exe --gtest_filter=EndToEnd.CopyWithEachClashPolicyChosenFromTheSettingsMenu"; do
   echo "test32: $run ($(( $(date +%s) - t0 ))s)"
   # shellcheck disable=SC2086
   timeout 300 "$root/scripts/wine-run.sh" "$build" "$build/tests/"$run | grep -E '^\[( +OK|  FAILED|  PASSED|==========)' || true
