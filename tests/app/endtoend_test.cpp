@@ -43,17 +43,6 @@ std::string confirmation(int id, int count, const std::string& directory = "") {
     return buffer;
 }
 
-BOOL CALLBACK findResultList(HWND window, LPARAM context) {
-    char name[32] = {};
-    GetClassNameA(window, name, sizeof name);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(window, LVM_GETHEADER, 0, 0));
-    if (lstrcmpA(name, WC_LISTVIEWA) == 0 && SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) == 5) {
-        *reinterpret_cast<HWND*>(context) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 class EndToEnd : public ::testing::Test {
 protected:
     // Pictures: two of them at least 1280 x 720, one in a subfolder; the
@@ -83,11 +72,7 @@ protected:
         program.waitIdle();
         program.click(CMD_CHECK_STATE);  // none checked: checks them all
     }
-    int resultRows() {
-        HWND list = nullptr;
-        EnumChildWindows(program.mainWindow(), findResultList, reinterpret_cast<LPARAM>(&list));
-        return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    }
+    int resultRows() { return program.resultRows(); }
     // Closes the program and expects it to end as it always does.
     void finish() {
         program.close();

@@ -16,17 +16,6 @@
 
 namespace {
 
-BOOL CALLBACK findResultList(HWND window, LPARAM context) {
-    char name[32] = {};
-    GetClassNameA(window, name, sizeof name);
-    HWND header = reinterpret_cast<HWND>(SendMessageA(window, LVM_GETHEADER, 0, 0));
-    if (lstrcmpA(name, WC_LISTVIEWA) == 0 && SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) == 5) {
-        *reinterpret_cast<HWND*>(context) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void key(HWND window, WORD code) {
     PostMessageA(window, WM_KEYDOWN, code, 1);
     PostMessageA(window, WM_KEYUP, code, 0xC0000001);
@@ -82,8 +71,7 @@ TEST(Screenshot, ASearchOnTheSamplesWithAPreview) {
     program.click(CMD_FIND);
     program.waitIdle();
 
-    HWND list = nullptr;
-    EnumChildWindows(main, findResultList, reinterpret_cast<LPARAM>(&list));
+    HWND list = program.resultList();
     ASSERT_NE(list, nullptr);
     ASSERT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     // Down to the second row, checking the first two on the way, as a person would.

@@ -54,6 +54,15 @@ BOOL CALLBACK findToolbar(HWND window, LPARAM context) {
     return TRUE;
 }
 
+BOOL CALLBACK findResultList(HWND window, LPARAM context) {
+    HWND header = reinterpret_cast<HWND>(SendMessageA(window, LVM_GETHEADER, 0, 0));
+    if (classOf(window) == WC_LISTVIEWA && SendMessageA(header, HDM_GETITEMCOUNT, 0, 0) == 5) {
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void pressKey(HWND window, WORD key) {
     PostMessageA(window, WM_KEYDOWN, key, 1);
     PostMessageA(window, WM_KEYUP, key, 0xC0000001);
@@ -156,6 +165,16 @@ HWND Program::nextDialog() {
 HWND Program::mainWindow() {
     if (!main) main = findWindow(process.dwProcessId, kMainClass, nullptr);
     return main;
+}
+
+HWND Program::resultList() {
+    HWND list = nullptr;
+    EnumChildWindows(mainWindow(), findResultList, reinterpret_cast<LPARAM>(&list));
+    return list;
+}
+
+int Program::resultRows() {
+    return static_cast<int>(SendMessageA(resultList(), LVM_GETITEMCOUNT, 0, 0));
 }
 
 void Program::answerBox(const std::string& text, int button) {

@@ -24,6 +24,9 @@ struct Program {
     HWND nextDialog();
     // The main window, once it shows.
     HWND mainWindow();
+    // Its result list (the list view with five columns), and its row count.
+    HWND resultList();
+    int resultRows();
     // Expects a message box with text, answers it with button, waits until
     // it is gone.
     void answerBox(const std::string& text, int button);

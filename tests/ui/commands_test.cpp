@@ -66,30 +66,6 @@ TEST_F(SettingsMenu, MarksShowTheValuesInForceAndKeepTheGrayedItemsGrayed) {
     DestroyMenu(menu);
 }
 
-TEST_F(SettingsMenu, ChoicesSetTogglesTurnOverAndOtherIdsDoNothing) {
-    struct Case {
-        int id;
-        int32_t AppSettings::*field;
-        int32_t before, after;
-    } cases[] = {
-        {IDM_FIND_ALWAYS_ASKS, &AppSettings::TBFindAlwaysAsk, 0, 1},
-        {IDM_FIND_ALWAYS_ASKS, &AppSettings::TBFindAlwaysAsk, 1, 0},
-        {IDM_FAST_SCAN, &AppSettings::FastScan, 5, 0},
-        {IDM_RESHOW_SETTINGS, &AppSettings::reShowSetting, 0, 1},
-        {IDM_WALL_DEFAULT_STRETCH, &AppSettings::TBWallDefaultStyle, 0, 2},
-        {IDM_STRETCH_COLORONCOLOR, &AppSettings::PreviewStretchMode, 4, 3},
-        {IDM_ENTER_TOGGLES_CHECK, &AppSettings::OldEnterOperation, 0, 1},
-        {IDM_ENTER_OPENS, &AppSettings::OldEnterOperation, 9, 0},
-        {IDM_EXIST_OVERWRITE, &AppSettings::HowtoWhenAlreadyExist, 0, 1},
-        {IDM_KEEP_HIERARCHY, &AppSettings::UncheckWhenFOPSuccessful, 1, 1},
-    };
-    for (const Case& c : cases) {
-        appSettings.*c.field = c.before;
-        settingsMenuApply(nullptr, c.id);
-        EXPECT_EQ(appSettings.*c.field, c.after) << c.id;
-    }
-}
-
 TEST(RecentMenu, EntriesFollowTheItemsAndOnlyRecursiveSearchesAreChecked) {
     char a[] = "C:\\a", b[] = "C:\\b", c[] = "C:\\c";
     RecentDir third = {c, INT32_MIN, nullptr}, second = {b, 0, &third}, first = {a, 1, &second};
