@@ -105,7 +105,8 @@ Outcome transferRow(const FileOpJob& job, const char* source) {
     if (!strCopyFit(target, sizeof target, job.destination)) return Outcome::failed;
     pathAddBackslash(target, sizeof target);
     size_t used = strlen(target);
-    if (target[used - 1] != '\\' || !strCopyFit(target + used, sizeof target - used, pathFileName(source)))
+    if (used == 0 || target[used - 1] != '\\' ||
+        !strCopyFit(target + used, sizeof target - used, pathFileName(source)))
         return Outcome::failed;  // the whole target would not fit a path
     const char* to = job.destination;
     FILEOP_FLAGS flags = FOF_ALLOWUNDO;
