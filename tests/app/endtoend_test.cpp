@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/resstring.h"
+#include "app/text.h"
+#include "fileops/wallpaper.h"
 #include "resource.h"
 #include "support/program.h"
 #include "support/testdirs.h"
@@ -20,13 +22,17 @@ namespace {
 using Files = std::map<std::string, std::string>;
 
 // A BMP header giving width x height; the fast search reads no further.
-std::string bmp(uint32_t width, uint32_t height) {
-    std::string bytes(54, '\0');
+// With pixels when whole (24-bit, black): a plug-in can then decode it.
+std::string bmp(uint32_t width, uint32_t height, bool whole = false) {
+    const uint32_t imageSize = whole ? (width * 3 + 3) / 4 * 4 * height : 0;
+    std::string bytes(54 + imageSize, '\0');
     bytes[0] = 'B';
     bytes[1] = 'M';
     auto put = [&](size_t at, uint32_t value) {
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
     };
+    put(2, 54 + imageSize);
+    put(10, 54);
     put(14, 40);
     put(18, width);
     put(22, height);
@@ -106,6 +112,38 @@ TEST_F(EndToEnd, FindAsksWhenToldToAndRemembersTheDirectoryWithItsBox) {
     EXPECT_EQ(program.read("recentScandir0"), other.path);
     EXPECT_EQ(program.read("recentScandirRecurse0"), "-2147483648");
     EXPECT_EQ(program.read("recentScandir1"), pictures.path);
+}
+
+TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper) {
+    const std::string picture = pictures.path + "\\sub\\tiny.bmp";
+    ASSERT_TRUE(writeFile(picture, bmp(64, 48, true)));
+    char wallpaper[kPathSize];
+    ASSERT_EQ(wallpaperFilePath(wallpaper), 1);
+    CreateDirectoryA(std::string(wallpaper, pathFileName(wallpaper) - wallpaper).c_str(), nullptr);
+    DeleteFileA(wallpaper);
+    program.start();
+    program.click(CMD_ADD_CONDITION);
+    HWND strip = program.nextDialog();
+    ASSERT_NE(strip, nullptr);
+    SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("64"));
+    SendDlgItemMessageA(strip, IDC_HEIGHT_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("48"));
+    SendDlgItemMessageA(strip, IDC_OPERATOR_COMBO, CB_SETCURSEL, 0, 0);  // "=="
+    program.finishDialog(strip, IDOK);
+    program.click(CMD_FIND);
+    program.waitIdle();
+    ASSERT_EQ(resultRows(), 1);
+    PostMessageA(program.resultList(), WM_KEYDOWN, VK_DOWN, 1);  // the focus on the row
+    program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
+    program.waitIdle();
+    const std::string written = readFile(wallpaper);
+    ASSERT_GE(written.size(), 54u);
+    EXPECT_EQ(written.substr(0, 2), "BM");
+    EXPECT_EQ(written.substr(18, 8), bmp(64, 48).substr(18, 8));  // width and height
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "TileWallpaper", RRF_RT_REG_SZ, nullptr, value, &size);
+    EXPECT_STREQ(value, "1");
+    finish();
 }
 
 TEST_F(EndToEnd, CopyWithEachClashPolicyChosenFromTheSettingsMenu) {
