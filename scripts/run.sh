@@ -11,7 +11,10 @@ bash "$root/scripts/build.sh"
 tree=$(native_tree)
 build="$root/build/$tree"
 bundle="$build/bundle"
+# The caller's display, not a test session's that wine-env.sh would pick.
+caller_display=${DISPLAY:-}
 . "$root/scripts/wine-env.sh"
+if [ -n "$caller_display" ]; then export DISPLAY="$caller_display"; else unset DISPLAY; fi
 export WINEPREFIX="$build/run-prefix"
 if [ "$tree" = target ]; then
   echo "run: the 32-bit product ($bundle)"
