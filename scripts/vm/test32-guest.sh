@@ -19,12 +19,21 @@ if ! timeout 400 "$root/scripts/wine-session.sh" start "$build"; then
   exit 1
 fi
 echo "test32: session up after $(( $(date +%s) - t0 ))s"
-for run in "res_tests.exe" "ui_tests.exe --gtest_filter=Startup.*:Search.*" \
-           "e2e_tests.exe --gtest_filter=EndToEnd.CopyWithEachClashPolicyChosenFromTheSettingsMenu"; do
+. "$root/scripts/wine-env.sh"
+log=/tmp/test32-step.log
+for run in "e2e_tests.exe --gtest_filter=EndToEnd.CopyWithEachClashPolicyChosenFromTheSettingsMenu" \
+           "res_tests.exe" "ui_tests.exe --gtest_filter=Startup.*:Search.*"; do
   echo "test32: $run ($(( $(date +%s) - t0 ))s)"
+  # Straight to a file, which keeps what a step printed before it was stopped.
   # shellcheck disable=SC2086
-  timeout 300 "$root/scripts/wine-run.sh" "$build" "$build/tests/"$run | grep -E '^\[( +OK|  FAILED|  PASSED|==========)' || true
-  [ "${PIPESTATUS[0]}" = 0 ] || status=1
+  timeout 300 "$WINE" "$build/tests/"$run >"$log" 2>&1 </dev/null
+  rc=$?
+  grep -E '^\[( +OK|  FAILED|  PASSED|==========)' "$log"
+  if [ "$rc" != 0 ]; then
+    status=1
+    echo "test32: FAILED: ${run%% *} ended with $rc$([ "$rc" = 124 ] && echo ", stopped after 300s"); its last lines:"
+    tail -3 "$log"
+  fi
 done
 "$root/scripts/wine-session.sh" stop "$build"
 echo "test32: $([ $status = 0 ] && echo passed || echo FAILED)"
