@@ -20,6 +20,8 @@ if ! timeout 400 "$root/scripts/wine-session.sh" start "$build"; then
 fi
 echo "test32: session up after $(( $(date +%s) - t0 ))s"
 . "$root/scripts/wine-env.sh"
+# A program that crashes ends at once instead of waiting in the debugger.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winedbg.exe=d"
 log=/tmp/test32-step.log
 for run in "e2e_tests.exe --gtest_filter=EndToEnd.CopyWithEachClashPolicyChosenFromTheSettingsMenu" \
            "res_tests.exe" "ui_tests.exe --gtest_filter=Startup.*:Search.*"; do
