@@ -1,5 +1,8 @@
 #include "app/resstring.h"
 
+#include <stdarg.h>
+#include <stdio.h>
+
 #include <atomic>
 #include <new>
 
@@ -93,4 +96,25 @@ int resMessageBox(HWND owner, int textId, int captionId, UINT type) {
     const char* caption = resString(captionId);
     if (!text || !caption) return 0;
     return MessageBoxA(owner, text, caption, type);
+}
+
+int resMessageBoxFormat(HWND owner, int formatId, int captionId, UINT type, ...) {
+    const char* format = resString(formatId);
+    if (!format) return 0;
+    va_list arguments;
+    va_start(arguments, type);
+    va_list measuring;
+    va_copy(measuring, arguments);
+    int length = vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    char* text = length >= 0 ? static_cast<char*>(textAlloc(static_cast<size_t>(length) + 1)) : nullptr;
+    if (text) vsnprintf(text, static_cast<size_t>(length) + 1, format, arguments);
+    va_end(arguments);
+    int answer = text ? resMessageBoxText(owner, text, captionId, type) : 0;
+    textFree(text);
+    return answer;
+}
+
+int resMessageBoxText(HWND owner, const char* text, int captionId, UINT type) {
+    return MessageBoxA(owner, text, resString(captionId), type);
 }

@@ -27,3 +27,9 @@ size_t resStringCachedCount();
 // Shows a message box with text and caption from the string table; returns
 // what MessageBoxA returns (0 when either text is missing).
 int resMessageBox(HWND owner, int textId, int captionId, UINT type);
+// The same with the text a format from the string table filled with the
+// arguments, into a text sized to what they make: never cut.
+int resMessageBoxFormat(HWND owner, int formatId, int captionId, UINT type, ...);
+// The same for a text the program names itself (a system call's failure),
+// with the caption from the string table (the system's when missing).
+int resMessageBoxText(HWND owner, const char* text, int captionId, UINT type);

@@ -141,6 +141,11 @@ int strCopyFit(char* dst, size_t size, const char* src) {
     return 1;
 }
 
+int strAppendFit(char* dst, size_t size, const char* src) {
+    size_t used = strlen(dst);
+    return used < size ? strCopyFit(dst + used, size - used, src) : 0;
+}
+
 #ifdef _WIN32
 
 int pathMakeDirs(const char* path) {

@@ -51,6 +51,8 @@ int32_t parseDigits(const char* text);
 // Copies src into dst (size bytes) when it fits whole with its terminator.
 // Returns 1 when copied; 0 leaves dst untouched: a text is never cut silently.
 int strCopyFit(char* dst, size_t size, const char* src);
+// Appends src to the text in dst (size bytes) on the same terms.
+int strAppendFit(char* dst, size_t size, const char* src);
 
 // Process-heap blocks, zero-filled; textFree takes none too.
 void* textAlloc(size_t size);

@@ -46,18 +46,9 @@ void launch(HWND owner, const FileOpJob& job, int textId, int captionId, UINT ic
         resMessageBox(owner, IDS_NO_CHECKED, kCaptionError, MB_OK | MB_ICONERROR);
         return;
     }
-    const char* format = resString(textId);
-    if (!format) return;
-    size_t size = strlen(format) + (job.destination ? strlen(job.destination) : 0) + 16;
-    char* text = static_cast<char*>(textAlloc(size));
-    if (!text) return;
-    if (job.destination) {
-        snprintf(text, size, format, count, job.destination);
-    } else {
-        snprintf(text, size, format, count);
-    }
-    int answer = MessageBoxA(owner, text, resString(captionId), MB_YESNO | icon);
-    textFree(text);
+    // Copy and move name the destination after the count; the others have no %s.
+    int answer = resMessageBoxFormat(owner, textId, captionId, MB_YESNO | icon, count,
+                                     job.destination ? job.destination : "");
     if (answer != IDYES) return;
     FileOpJob* copy = static_cast<FileOpJob*>(textAlloc(sizeof(FileOpJob)));
     if (!copy) return;
@@ -105,8 +96,7 @@ Outcome transferRow(const FileOpJob& job, const char* source) {
     if (!strCopyFit(target, sizeof target, job.destination)) return Outcome::failed;
     pathAddBackslash(target, sizeof target);
     size_t used = strlen(target);
-    if (used == 0 || target[used - 1] != '\\' ||
-        !strCopyFit(target + used, sizeof target - used, pathFileName(source)))
+    if (used == 0 || target[used - 1] != '\\' || !strAppendFit(target, sizeof target, pathFileName(source)))
         return Outcome::failed;  // the whole target would not fit a path
     const char* to = job.destination;
     FILEOP_FLAGS flags = FOF_ALLOWUNDO;
@@ -152,7 +142,7 @@ void processRows(const FileOpJob& job, HWND list) {
             outcome = job.operation == kFileOpDelete ? removeRow(job, source) : transferRow(job, source);
         if (outcome == Outcome::skipped) continue;
         if (outcome == Outcome::failed) {
-            if (MessageBoxA(job.owner, failed, resString(kCaptionError), MB_YESNO | MB_ICONERROR) != IDYES) break;
+            if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
             continue;
         }
         if (job.operation == kFileOpCopy) {

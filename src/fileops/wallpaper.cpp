@@ -23,7 +23,7 @@ const char kPixelsFailed[] = "GetDIBits(2) failed";
 constexpr size_t kInfoRoom = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
 
 void reportError(HWND owner, const char* text) {
-    MessageBoxA(owner, text, resString(kCaptionError), MB_OK | MB_ICONERROR);
+    resMessageBoxText(owner, text, kCaptionError, MB_OK | MB_ICONERROR);
 }
 
 void registryWrite(HKEY key, const char* name, const char* value) {
@@ -62,12 +62,6 @@ bool localAppData(char* folder) {
     bool got = SHGetPathFromIDListA(list, found) && strCopyFit(folder, kPathSize, found);
     CoTaskMemFree(list);
     return got;
-}
-
-// Appends text to path (kPathSize bytes) when it fits whole.
-bool append(char* path, const char* text) {
-    size_t used = strlen(path);
-    return strCopyFit(path + used, kPathSize - used, text) != 0;
 }
 
 // Rows are padded to 4 bytes; a size the system left out is worked out.
@@ -137,7 +131,7 @@ int wallpaperFilePath(char* path) {
     path[0] = '\0';
     if (localAppData(path)) {
         pathAddBackslash(path, kPathSize);
-        if (append(path, "Microsoft\\") && append(path, kBmpName)) return 1;
+        if (strAppendFit(path, kPathSize, "Microsoft\\") && strAppendFit(path, kPathSize, kBmpName)) return 1;
         return 0;
     }
     char folder[MAX_PATH + 1];
@@ -147,7 +141,7 @@ int wallpaperFilePath(char* path) {
         if (got == 0 || got >= sizeof folder) return 0;
         pathFileName(folder)[0] = '\0';
     }
-    if (strCopyFit(path, kPathSize, folder) && append(path, kBmpName)) return 1;
+    if (strCopyFit(path, kPathSize, folder) && strAppendFit(path, kPathSize, kBmpName)) return 1;
     path[0] = '\0';
     return 0;
 }

@@ -33,6 +33,10 @@ UINT rowState(HWND list, int row, UINT mask) {
     return static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, mask));
 }
 
+int rowCheckImage(HWND list, int row) {
+    return static_cast<int>(rowState(list, row, LVIS_STATEIMAGEMASK) >> 12);
+}
+
 void setRowState(HWND list, int row, UINT state, UINT mask) {
     LVITEMA item = {};
     item.state = state;
@@ -73,7 +77,7 @@ void insertRow(HWND list, int index, SusiePlugin* plugin, int image, UINT select
 void moveRow(HWND list, int from, int to) {
     SusiePlugin* plugin = rowRecord(list, from);
     UINT selection = rowState(list, from, LVIS_SELECTED | LVIS_FOCUSED);
-    int image = static_cast<int>(rowState(list, from, LVIS_STATEIMAGEMASK) >> 12);
+    int image = rowCheckImage(list, from);
     SendMessageA(list, LVM_DELETEITEM, from, 0);
     insertRow(list, to, plugin, image, selection);
 }
@@ -108,7 +112,7 @@ void onApply(HWND dialog, SpiDialogAnchors& anchors) {
             return;
         }
         *copy = *rowRecord(list, row);
-        copy->enabled = (rowState(list, row, LVIS_STATEIMAGEMASK) >> 12) == kCheckedImage ? 1 : 0;
+        copy->enabled = rowCheckImage(list, row) == kCheckedImage ? 1 : 0;
         copy->next = nullptr;
         *link = copy;
         link = &copy->next;

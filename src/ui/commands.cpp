@@ -1,8 +1,6 @@
 #include "ui/commands.h"
 
 #include <shellapi.h>
-#include <stdio.h>
-#include <string.h>
 
 #include "app/resstring.h"
 #include "app/settings.h"
@@ -25,20 +23,19 @@ constexpr int kMenuTextSize = 256;
 constexpr UINT kMenuTextOffered = 254;
 
 // The three commands that work on a directory: the list that remembers
-// their directories, the prompt that asks for one, the option that makes
-// them always ask, and their drop-down menu.
+// their directories, the prompt that asks for one and the option that
+// makes them always ask.
 struct DirOperation {
     int command;
-    int menu;
     int prompt;
     bool offerRecurse;
     RecentDir* AppSettings::*list;
     int32_t AppSettings::*alwaysAsk;
 };
 constexpr DirOperation kDirOperations[] = {
-    {CMD_FIND, IDR_MENU_SEARCH, IDS_PROMPT_SEARCH, true, &AppSettings::recentScandir, &AppSettings::TBFindAlwaysAsk},
-    {CMD_COPY, IDR_MENU_COPY, IDS_PROMPT_COPY, false, &AppSettings::recentCopydir, &AppSettings::TBCopyAlwaysAsk},
-    {CMD_MOVE, IDR_MENU_MOVE, IDS_PROMPT_MOVE, false, &AppSettings::recentMovedir, &AppSettings::TBMoveAlwaysAsk},
+    {CMD_FIND, IDS_PROMPT_SEARCH, true, &AppSettings::recentScandir, &AppSettings::TBFindAlwaysAsk},
+    {CMD_COPY, IDS_PROMPT_COPY, false, &AppSettings::recentCopydir, &AppSettings::TBCopyAlwaysAsk},
+    {CMD_MOVE, IDS_PROMPT_MOVE, false, &AppSettings::recentMovedir, &AppSettings::TBMoveAlwaysAsk},
 };
 
 // The drop-down menu of each button that has one.
@@ -68,19 +65,6 @@ const DirOperation* dirOperation(int command) {
     for (const DirOperation& op : kDirOperations)
         if (op.command == command) return &op;
     return nullptr;
-}
-
-void openStrip(HWND window, HWND list, bool condition) {
-    StripTarget* target = static_cast<StripTarget*>(textAlloc(sizeof(StripTarget)));
-    if (!target) return;
-    target->list = list;
-    target->row = -1;
-    if (condition) {
-        stripRunCondition(window, target);
-    } else {
-        stripRunExclude(window, target);
-    }
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
 }
 
 // Runs op on path. The text must outlive the worker: a recent entry's path,
@@ -163,17 +147,10 @@ void saveSet(HWND window) {
     if (!conditionSets || conditionSets->name != name) textFree(name);
 }
 
+// The question is sized to the name, however long: never cut or overrun.
 bool confirmSetDelete(HWND window, const char* name) {
-    const char* format = resString(IDS_CONFIRM_DELETE_SET);
-    if (!format) return false;
-    // Sized for the name, however long: the text is never cut or overrun.
-    size_t size = strlen(format) + strlen(name) + 1;
-    char* text = static_cast<char*>(textAlloc(size));
-    if (!text) return false;
-    snprintf(text, size, format, name);
-    int answer = MessageBoxA(window, text, resString(kCaptionConfirm), MB_YESNO | MB_ICONWARNING);
-    textFree(text);
-    return answer == IDYES;
+    return resMessageBoxFormat(window, IDS_CONFIRM_DELETE_SET, kCaptionConfirm, MB_YESNO | MB_ICONWARNING, name) ==
+           IDYES;
 }
 
 // Item 1 saves the list; a set is loaded and moved to the front, or with
@@ -307,9 +284,9 @@ void mainCommand(HWND window, int command) {
         return;
     }
     switch (command) {
-    case CMD_ADD_CONDITION: openStrip(window, mainConditionList(window), true); break;
+    case CMD_ADD_CONDITION: listStripOpen(window, mainConditionList(window), -1, true); break;
     case CMD_DELETE_CONDITIONS: deleteSelectedRows(mainConditionList(window)); break;
-    case CMD_ADD_EXCLUDE: openStrip(window, mainExcludeList(window), false); break;
+    case CMD_ADD_EXCLUDE: listStripOpen(window, mainExcludeList(window), -1, false); break;
     case CMD_DELETE_EXCLUDES: deleteSelectedRows(mainExcludeList(window)); break;
     case CMD_CONDITION_SETS:
         if (conditionSets) {

@@ -40,20 +40,9 @@ void setAllChecks(HWND window, int image) {
     for (int row = 0, count = listRowCount(list); row < count; ++row) listSetCheckImage(list, row, image);
 }
 
-// A strip over the focused row of list; the main window is redrawn after it.
 void editFocusedRow(HWND window, HWND list, bool condition) {
     int row = listFocusedRow(list);
-    if (row < 0) return;
-    StripTarget* target = static_cast<StripTarget*>(textAlloc(sizeof(StripTarget)));
-    if (!target) return;
-    target->list = list;
-    target->row = row;
-    if (condition) {
-        stripRunCondition(window, target);
-    } else {
-        stripRunExclude(window, target);
-    }
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+    if (row >= 0) listStripOpen(window, list, row, condition);
 }
 
 void openFocusedResult(HWND window) {
@@ -285,4 +274,17 @@ int listCheckImage(HWND list, int row) {
 
 void listSetCheckImage(HWND list, int row, int image) {
     setItemState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
+}
+
+void listStripOpen(HWND window, HWND list, int row, bool condition) {
+    StripTarget* target = static_cast<StripTarget*>(textAlloc(sizeof(StripTarget)));
+    if (!target) return;
+    target->list = list;
+    target->row = row;
+    if (condition) {
+        stripRunCondition(window, target);
+    } else {
+        stripRunExclude(window, target);
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
 }

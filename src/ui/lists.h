@@ -42,6 +42,10 @@ void listSetCheckImage(HWND list, int row, int image);
 // The row of list that has the focus, or -1.
 int listFocusedRow(HWND list);
 
+// A condition or exclude strip over row of list (-1: a new row at the end);
+// the main window is redrawn after it.
+void listStripOpen(HWND window, HWND list, int row, bool condition);
+
 // Appends a row showing a heap copy of condition, which the row owns.
 void conditionRowAdd(HWND list, const Condition& condition);
 // Replaces every condition row by copies of set's conditions, in order.

@@ -1,7 +1,6 @@
 #include "ui/mainwnd.h"
 
 #include <commctrl.h>
-#include <string.h>
 
 #include "app/resstring.h"
 #include "app/text.h"
@@ -275,8 +274,7 @@ int resultRowPath(HWND window, int row, char* path) {
     if (dirLength >= static_cast<int>(kPathSize) || nameLength >= static_cast<int>(kPathSize)) return 0;
     if (!strCopyFit(path, kPathSize, directory)) return 0;
     pathAddBackslash(path, kPathSize);
-    size_t used = strlen(path);
-    if (!strCopyFit(path + used, kPathSize - used, name)) {
+    if (!strAppendFit(path, kPathSize, name)) {
         path[0] = '\0';
         return 0;
     }

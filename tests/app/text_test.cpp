@@ -213,6 +213,11 @@ TEST(StrCopyFit, CopiesWholeOrNotAtAll) {
     EXPECT_STREQ(buffer, "old");
     EXPECT_EQ(strCopyFit(buffer, sizeof buffer, "abc"), 1);
     EXPECT_STREQ(buffer, "abc");
+    char path[6] = "ab";
+    EXPECT_EQ(strAppendFit(path, sizeof path, "cdef"), 0);
+    EXPECT_STREQ(path, "ab");
+    EXPECT_EQ(strAppendFit(path, sizeof path, "cde"), 1);
+    EXPECT_STREQ(path, "abcde");
 }
 
 #ifdef _WIN32
