@@ -21,24 +21,10 @@ namespace {
 
 using Files = std::map<std::string, std::string>;
 
-// A BMP header giving width x height; the fast search reads no further.
-// With pixels when whole (24-bit, black): a plug-in can then decode it.
-std::string bmp(uint32_t width, uint32_t height, bool whole = false) {
-    const uint32_t imageSize = whole ? (width * 3 + 3) / 4 * 4 * height : 0;
-    std::string bytes(54 + imageSize, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    auto put = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(2, 54 + imageSize);
-    put(10, 54);
-    put(14, 40);
-    put(18, width);
-    put(22, height);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    return bytes;
+// A BMP file as text, the form the file comparisons take.
+std::string bmp(uint32_t width, uint32_t height, bool withPixels = false) {
+    std::vector<unsigned char> bytes = bmpFile(width, height, withPixels);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // A confirmation as the program words it: with a count, and a directory
@@ -122,17 +108,11 @@ TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper
     CreateDirectoryA(std::string(wallpaper, pathFileName(wallpaper) - wallpaper).c_str(), nullptr);
     DeleteFileA(wallpaper);
     program.start();
-    program.click(CMD_ADD_CONDITION);
-    HWND strip = program.nextDialog();
-    ASSERT_NE(strip, nullptr);
-    SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("64"));
-    SendDlgItemMessageA(strip, IDC_HEIGHT_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("48"));
-    SendDlgItemMessageA(strip, IDC_OPERATOR_COMBO, CB_SETCURSEL, 0, 0);  // "=="
-    program.finishDialog(strip, IDOK);
+    program.addCondition("64", "48", 0);  // "=="
     program.click(CMD_FIND);
     program.waitIdle();
     ASSERT_EQ(resultRows(), 1);
-    PostMessageA(program.resultList(), WM_KEYDOWN, VK_DOWN, 1);  // the focus on the row
+    pressKey(program.resultList(), VK_DOWN);  // the focus on the row
     program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
     program.waitIdle();
     const std::string written = readFile(wallpaper);

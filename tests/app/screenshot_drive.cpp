@@ -16,22 +16,6 @@
 
 namespace {
 
-void key(HWND window, WORD code) {
-    PostMessageA(window, WM_KEYDOWN, code, 1);
-    PostMessageA(window, WM_KEYUP, code, 0xC0000001);
-}
-
-// Enters one condition through the strip the Add button opens.
-void addCondition(Program& program, const char* width, const char* height, int operatorIndex) {
-    program.click(CMD_ADD_CONDITION);
-    HWND strip = program.nextDialog();
-    ASSERT_NE(strip, nullptr);
-    SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(width));
-    SendDlgItemMessageA(strip, IDC_HEIGHT_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(height));
-    SendDlgItemMessageA(strip, IDC_OPERATOR_COMBO, CB_SETCURSEL, operatorIndex, 0);
-    program.finishDialog(strip, IDOK);
-}
-
 // The whole screen as a 24-bit bottom-up BMP file.
 bool saveScreen(const std::string& path) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -66,8 +50,8 @@ TEST(Screenshot, ASearchOnTheSamplesWithAPreview) {
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                  SWP_NOZORDER);
-    addCondition(program, "1920", "1080", 2);  // "<=": at least Full HD
-    addCondition(program, "1366", "768", 0);   // "==": exactly
+    program.addCondition("1920", "1080", 2);  // "<=": at least Full HD
+    program.addCondition("1366", "768", 0);   // "==": exactly
     program.click(CMD_FIND);
     program.waitIdle();
 
@@ -75,10 +59,10 @@ TEST(Screenshot, ASearchOnTheSamplesWithAPreview) {
     ASSERT_NE(list, nullptr);
     ASSERT_GT(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
     // Down to the second row, checking the first two on the way, as a person would.
-    key(list, VK_DOWN);
-    key(list, VK_SPACE);
-    key(list, VK_DOWN);
-    key(list, VK_SPACE);
+    pressKey(list, VK_DOWN);
+    pressKey(list, VK_SPACE);
+    pressKey(list, VK_DOWN);
+    pressKey(list, VK_SPACE);
     program.waitIdle();
     Sleep(2000);  // the preview decodes and paints
     EXPECT_TRUE(saveScreen(buildPath("screenshot.bmp")));

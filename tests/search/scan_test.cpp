@@ -26,19 +26,6 @@
 
 namespace {
 
-// A BMP file whose header gives width x height (no pixels: the reader needs none).
-std::vector<unsigned char> bmp(uint32_t width, uint32_t height) {
-    std::vector<unsigned char> b(54, 0);
-    b[0] = 'B';
-    b[1] = 'M';
-    b[14] = 40;
-    for (int i = 0; i < 4; ++i) {
-        b[18 + i] = static_cast<unsigned char>(width >> (8 * i));
-        b[22 + i] = static_cast<unsigned char>(height >> (8 * i));
-    }
-    return b;
-}
-
 class Search : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -133,11 +120,11 @@ protected:
 };
 
 TEST_F(Search, ListsMatchesInWalkOrderWithTheirTextsTotalsAndInsertIndex) {
-    file("a.bmp", bmp(640, 480));
-    file("b.bmp", bmp(800, 600));
+    file("a.bmp", bmpFile(640, 480));
+    file("b.bmp", bmpFile(800, 600));
     file("notes.txt", std::vector<unsigned char>(10, 'x'));
     folder("sub");
-    file("sub\\c.bmp", bmp(640, 480));
+    file("sub\\c.bmp", bmpFile(640, 480));
     run(root.path, 1);
     std::vector<std::string> got = rows();
     ASSERT_EQ(got.size(), 2u);
@@ -157,7 +144,7 @@ TEST_F(Search, ListsMatchesInWalkOrderWithTheirTextsTotalsAndInsertIndex) {
 }
 
 TEST_F(Search, ListingAllFilesMarksWhatCouldNotBeOpenedOrSized) {
-    file("a.bmp", bmp(640, 480));
+    file("a.bmp", bmpFile(640, 480));
     file("notes.txt", std::vector<unsigned char>(10, 'x'));
     folder("sub");
     file("twin.dat", std::vector<unsigned char>{'T', 'W', 'I', 'N'});
@@ -197,9 +184,9 @@ TEST_F(Search, ExcludeFragmentsSkipTreesAndLowerCaseThePaths) {
     folder("Pics\\Thumbs");
     folder("ThumbsUp");
     folder("Keep");
-    file("Pics\\Thumbs\\x.bmp", bmp(640, 480));
-    file("ThumbsUp\\y.bmp", bmp(640, 480));
-    file("Keep\\z.bmp", bmp(640, 480));
+    file("Pics\\Thumbs\\x.bmp", bmpFile(640, 480));
+    file("ThumbsUp\\y.bmp", bmpFile(640, 480));
+    file("Keep\\z.bmp", bmpFile(640, 480));
     addExclude("Thumbs");
     addExclude("");  // an empty row must not skip everything
     run(root.path, 1);
@@ -219,7 +206,7 @@ TEST_F(Search, AStopKeepsTheRowsFoundAndRestoresTheCurrentDirectory) {
     for (int d = 0; d < 20; ++d) {
         std::string sub = "d" + std::to_string(d);
         folder(sub);
-        for (int f = 0; f < 100; ++f) file(sub + "\\p" + std::to_string(f) + ".bmp", bmp(640, 480));
+        for (int f = 0; f < 100; ++f) file(sub + "\\p" + std::to_string(f) + ".bmp", bmpFile(640, 480));
     }
     char before[MAX_PATH];
     GetCurrentDirectoryA(sizeof before, before);
@@ -234,9 +221,9 @@ TEST_F(Search, AStopKeepsTheRowsFoundAndRestoresTheCurrentDirectory) {
 
 TEST_F(Search, ASubdirectoryThatCannotBeEnteredIsSkippedNotClimbedOutOf) {
     folder("start");
-    file("outside.bmp", bmp(640, 480));
-    file("start\\a.bmp", bmp(640, 480));
-    file("start\\z.bmp", bmp(640, 480));
+    file("outside.bmp", bmpFile(640, 480));
+    file("start\\a.bmp", bmpFile(640, 480));
+    file("start\\z.bmp", bmpFile(640, 480));
     // A path far over 260 characters, made through the long-path prefix.
     std::wstring deep = L"\\\\?\\";
     for (char ch : root.path + "\\start\\m") deep += static_cast<wchar_t>(ch);
@@ -292,7 +279,7 @@ TEST_F(Search, NamesWithABackslashTrailByteAreFoundAndExcludedByWholeCharacters)
     const std::string kanji = "\x95\x5c";  // its trail byte is 0x5C
     for (const std::string& dir : {kanji, kanji + "keep", std::string("keep")}) {
         folder(dir);
-        file(dir + "\\" + kanji + ".bmp", bmp(640, 480));
+        file(dir + "\\" + kanji + ".bmp", bmpFile(640, 480));
     }
     run(root.path, 1);
     std::vector<std::string> got = rows();

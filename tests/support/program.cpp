@@ -16,7 +16,6 @@ constexpr DWORD kPatience = 20000;  // ms to wait for a window, a worker or the 
 struct WindowSearch {
     DWORD process;
     const char* className;  // none: any
-    HWND skip;
     HWND found;
 };
 
@@ -30,7 +29,7 @@ BOOL CALLBACK findVisible(HWND window, LPARAM context) {
     WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search->process || !IsWindowVisible(window) || window == search->skip) return TRUE;
+    if (owner != search->process || !IsWindowVisible(window)) return TRUE;
     if (search->className && classOf(window) != search->className) return TRUE;
     search->found = window;
     return FALSE;
@@ -63,11 +62,6 @@ BOOL CALLBACK findResultList(HWND window, LPARAM context) {
     return TRUE;
 }
 
-void pressKey(HWND window, WORD key) {
-    PostMessageA(window, WM_KEYDOWN, key, 1);
-    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
-}
-
 void shiftKey(bool down) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
@@ -79,12 +73,14 @@ void shiftKey(bool down) {
     Sleep(100);
 }
 
-HWND findWindow(DWORD process, const char* className, HWND skip) {
+// The next visible top-level window of className (none: any) of process,
+// or none once the process ended or after the patience ran out.
+HWND waitWindow(const PROCESS_INFORMATION& process, const char* className) {
     for (DWORD waited = 0; waited < kPatience; waited += 20) {
-        WindowSearch search = {process, className, skip, nullptr};
+        WindowSearch search = {process.dwProcessId, className, nullptr};
         EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
-        Sleep(20);
+        if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
     }
     return nullptr;
 }
@@ -149,21 +145,15 @@ void Program::start() {
 }
 
 HWND Program::nextWindow() {
-    for (DWORD waited = 0; waited < kPatience; waited += 50) {
-        WindowSearch search = {process.dwProcessId, nullptr, nullptr, nullptr};
-        EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
+    return waitWindow(process, nullptr);
 }
 
 HWND Program::nextDialog() {
-    return findWindow(process.dwProcessId, "#32770", nullptr);
+    return waitWindow(process, "#32770");
 }
 
 HWND Program::mainWindow() {
-    if (!main) main = findWindow(process.dwProcessId, kMainClass, nullptr);
+    if (!main) main = waitWindow(process, kMainClass);
     return main;
 }
 
@@ -225,6 +215,19 @@ void Program::click(int command, bool shift) {
     shiftKey(false);
 }
 
+void Program::addCondition(const char* width, const char* height, int operatorIndex) {
+    click(CMD_ADD_CONDITION);
+    HWND strip = nextDialog();
+    if (!strip) {
+        ADD_FAILURE() << "the condition strip did not open";
+        return;
+    }
+    SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(width));
+    SendDlgItemMessageA(strip, IDC_HEIGHT_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(height));
+    SendDlgItemMessageA(strip, IDC_OPERATOR_COMBO, CB_SETCURSEL, operatorIndex, 0);
+    finishDialog(strip, IDOK);
+}
+
 void Program::openMenu(int command) {
     ToolbarSearch search = {command, nullptr};
     EnumChildWindows(mainWindow(), findToolbar, reinterpret_cast<LPARAM>(&search));
@@ -243,12 +246,12 @@ void Program::openMenu(int command) {
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
     PostMessageA(search.found, WM_LBUTTONDOWN, MK_LBUTTON,
                  MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
-    if (!findWindow(process.dwProcessId, "#32768", nullptr))
+    if (!waitWindow(process, "#32768"))
         ADD_FAILURE() << "the menu of button " << command << " did not open";
 }
 
 void Program::pick(int presses, bool intoSubmenu, bool shift) {
-    HWND menu = findWindow(process.dwProcessId, "#32768", nullptr);
+    HWND menu = waitWindow(process, "#32768");
     if (!menu) {
         ADD_FAILURE() << "no menu to choose from";
         return;
@@ -279,7 +282,7 @@ void Program::choose(int command, int presses, bool shift) {
 
 bool Program::menuOpen() {
     SendMessageA(mainWindow(), WM_NULL, 0, 0);  // in a menu's loop, if one reopened
-    WindowSearch search = {process.dwProcessId, "#32768", nullptr, nullptr};
+    WindowSearch search = {process.dwProcessId, "#32768", nullptr};
     EnumWindows(findVisible, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
 }
@@ -344,4 +347,9 @@ int menuLastPresses(int menuId) {
     int count = reachableWithEntries(menu);
     DestroyMenu(menu);
     return count;
+}
+
+void pressKey(HWND window, WORD key) {
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
 }

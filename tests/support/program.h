@@ -40,6 +40,9 @@ struct Program {
 
     // A click on the face of the button with command, Shift held when shift.
     void click(int command, bool shift = false);
+    // A condition entered through the strip the Add button opens; the
+    // operator as its position in the strip's list.
+    void addCondition(const char* width, const char* height, int operatorIndex);
     // A click on the button's arrow; returns once its menu shows.
     void openMenu(int command);
     // Chooses the item presses places down the open menu with Enter, after
@@ -64,6 +67,9 @@ struct Program {
     PROCESS_INFORMATION process = {};
     HWND main = nullptr;
 };
+
+// A key pressed and released on window, as the keyboard would send it.
+void pressKey(HWND window, WORD key);
 
 // The number of Down presses that reach the item with id in menu resource
 // menuId of the program; appended entries follow its items, the grayed

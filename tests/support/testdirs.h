@@ -2,6 +2,8 @@
 // found beside the test executable, and fresh temporary folders.
 #pragma once
 
+#include <stdint.h>
+
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -28,6 +30,10 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 bool writeFile(const std::string& path, const std::string& text);
 // The file's bytes, or "<missing>" when it cannot be opened.
 std::string readFile(const std::string& path);
+
+// A BMP file giving width x height (24-bit): its 54 bytes of headers, which
+// are all a size reader needs, or with pixels (black) a file a plug-in decodes.
+std::vector<unsigned char> bmpFile(uint32_t width, uint32_t height, bool withPixels = false);
 
 // Every file directly in folder, by name, with its bytes.
 std::map<std::string, std::string> folderFiles(const std::string& folder);

@@ -113,3 +113,21 @@ bool loadTestPlugins(std::vector<std::unique_ptr<TempFolder>>& folders, std::ini
     }
     return true;
 }
+
+std::vector<unsigned char> bmpFile(uint32_t width, uint32_t height, bool withPixels) {
+    const uint32_t imageSize = withPixels ? (width * 3 + 3) / 4 * 4 * height : 0;
+    std::vector<unsigned char> bytes(54 + imageSize, 0);
+    auto put = [&](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(2, 54 + imageSize);
+    put(10, 54);
+    put(14, 40);
+    put(18, width);
+    put(22, height);
+    bytes[26] = 1;   // planes
+    bytes[28] = 24;  // bits per pixel
+    return bytes;
+}
