@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <stddef.h>
 
+#include <vector>
+
 #include "resource.h"
 #include "support/notices.h"
 #include "ui/mainwnd.h"
@@ -36,7 +38,13 @@ BOOL CALLBACK findVisible(HWND window, LPARAM context) {
 }
 
 void waitGone(HWND window) {
-    for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window) && waited < kPatience; waited += 20) Sleep(20);
+    for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window); waited += 20) {
+        if (waited >= kPatience) {
+            ADD_FAILURE() << "window \"" << windowText(window) << "\" (" << classOf(window) << ") never went";
+            return;
+        }
+        Sleep(20);
+    }
 }
 
 struct ToolbarSearch {
@@ -62,15 +70,55 @@ BOOL CALLBACK findResultList(HWND window, LPARAM context) {
     return TRUE;
 }
 
+// Shift pressed or released as a person does it: at the X server (XTEST,
+// through xdotool, which Wine starts as the Unix program it is). Wine
+// re-reads the modifier keys from the X server whenever one of its windows
+// gains the X focus; a press injected into Wine alone (SendInput) is then
+// taken back at a moment no test can know, and the program sees Shift up.
+// Pressed at the X server, the two agree. Returns once Wine's own key state
+// shows the change, so whatever input follows is queued behind it.
 void shiftKey(bool down) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = VK_SHIFT;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-    // Wine keeps a thread's view of the keys for up to 50 ms: a program
-    // that asked just before must see the change, as it would see a person's.
-    Sleep(100);
+    char press[] = "xdotool keydown shift", release[] = "xdotool keyup shift";
+    char* command = down ? press : release;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION helper = {};  // a Unix program: no handle comes back
+    if (!CreateProcessA("Z:\\usr\\bin\\xdotool", command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &helper)) {
+        ADD_FAILURE() << "xdotool did not start: " << command;
+        return;
+    }
+    for (DWORD waited = 0; waited < kPatience; waited += 10) {
+        if ((GetAsyncKeyState(VK_SHIFT) < 0) == down) return;
+        Sleep(10);
+    }
+    ADD_FAILURE() << "Shift never went " << (down ? "down" : "up") << " at the X server";
+}
+
+// Keys through the input queue, each pressed and released, to whatever has
+// the keyboard: the foreground window's thread, a menu it tracks.
+void sendKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        for (DWORD flags : {0ul, static_cast<unsigned long>(KEYEVENTF_KEYUP)}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = key;
+            input.ki.dwFlags = flags;
+            inputs.push_back(input);
+        }
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A left click with the mouse at point (screen coordinates), through the input queue.
+void mouseClick(POINT point) {
+    SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 // The next visible top-level window of className (none: any) of process,
@@ -206,13 +254,22 @@ void Program::answerPrompt(const std::string& prompt, const char* path, bool rec
     waitGone(dialog);
 }
 
-void Program::click(int command, bool shift) {
-    if (shift) shiftKey(true);
+void Program::click(int command) {
     // Queued behind what was sent before, ahead of the sends that follow.
     SendNotifyMessageA(mainWindow(), WM_COMMAND, command, 0);
-    if (!shift) return;
-    SendMessageA(mainWindow(), WM_NULL, 0, 0);  // answered once the click has read Shift
+}
+
+HWND Program::shiftClick(int command) {
+    HWND toolbar = nullptr;
+    RECT button = buttonRect(command, &toolbar);
+    if (!toolbar || !waitForeground()) return nullptr;
+    MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
+    shiftKey(true);
+    mouseClick({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    HWND dialog = nextDialog();  // shown once the click has read Shift
     shiftKey(false);
+    if (!dialog) ADD_FAILURE() << "the click on button " << command << " opened nothing";
+    return dialog;
 }
 
 void Program::addCondition(const char* width, const char* height, int operatorIndex) {
@@ -228,46 +285,62 @@ void Program::addCondition(const char* width, const char* height, int operatorIn
     finishDialog(strip, IDOK);
 }
 
-void Program::openMenu(int command) {
+RECT Program::buttonRect(int command, HWND* toolbar) {
     ToolbarSearch search = {command, nullptr};
     EnumChildWindows(mainWindow(), findToolbar, reinterpret_cast<LPARAM>(&search));
+    *toolbar = search.found;
+    RECT button = {};
     if (!search.found) {
         ADD_FAILURE() << "no toolbar has button " << command;
-        return;
+        return button;
     }
-    // The button's rectangle, asked into the program's own memory.
+    // Asked into the program's own memory.
     int index = static_cast<int>(SendMessageA(search.found, TB_COMMANDTOINDEX, command, 0));
     void* remote = VirtualAllocEx(process.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    RECT button = {};
     SendMessageA(search.found, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process.hProcess, remote, &button, sizeof button, nullptr);
     VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    return button;
+}
+
+bool Program::waitForeground() {
+    for (DWORD waited = 0; waited < kPatience; waited += 20) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+        if (owner == process.dwProcessId) return true;
+        SetForegroundWindow(mainWindow());
+        Sleep(20);
+    }
+    ADD_FAILURE() << "the program never came to the front";
+    return false;
+}
+
+void Program::openMenu(int command) {
+    HWND toolbar = nullptr;
+    RECT button = buttonRect(command, &toolbar);
+    if (!toolbar) return;
     // The pointer out of the way: a menu opening under it highlights an item.
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
-    PostMessageA(search.found, WM_LBUTTONDOWN, MK_LBUTTON,
-                 MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
+    PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
     if (!waitWindow(process, "#32768"))
         ADD_FAILURE() << "the menu of button " << command << " did not open";
 }
 
 void Program::pick(int presses, bool intoSubmenu, bool shift) {
     HWND menu = waitWindow(process, "#32768");
-    if (!menu) {
+    if (!menu || !waitForeground()) {
         ADD_FAILURE() << "no menu to choose from";
         return;
     }
-    if (shift) {
-        // Once the menu has taken the keyboard, Wine sets the keys from the
-        // X server's: a press from another process made before would be lost.
-        Sleep(300);
-        shiftKey(true);
-    }
+    if (shift) shiftKey(true);
     // Home highlights the first item whatever the pointer rests on; each
-    // Down passes over the separators.
-    pressKey(menu, VK_HOME);
-    for (int i = 1; i < presses; ++i) pressKey(menu, VK_DOWN);
-    if (intoSubmenu) pressKey(menu, VK_RIGHT);
-    pressKey(menu, VK_RETURN);
+    // Down passes over the separators. The keys reach the menu as a
+    // person's would, behind the Shift press.
+    std::vector<WORD> keys = {VK_HOME};
+    for (int i = 1; i < presses; ++i) keys.push_back(VK_DOWN);
+    if (intoSubmenu) keys.push_back(VK_RIGHT);
+    keys.push_back(VK_RETURN);
+    sendKeys(keys);
     waitGone(menu);
     if (!shift) return;
     // Answered after the choice read Shift (in a box it opened, or after it).

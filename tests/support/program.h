@@ -38,8 +38,12 @@ struct Program {
     // cancels), sets its subdirectory box when it offers one, presses OK.
     void answerPrompt(const std::string& prompt, const char* path, bool recurse = false);
 
-    // A click on the face of the button with command, Shift held when shift.
-    void click(int command, bool shift = false);
+    // A click on the face of the button with command.
+    void click(int command);
+    // A click with the mouse on the button's face, Shift held as a person
+    // holds it; returns the dialog the click opened (the buttons that read
+    // Shift all ask first), Shift released once it shows.
+    HWND shiftClick(int command);
     // A condition entered through the strip the Add button opens; the
     // operator as its position in the strip's list.
     void addCondition(const char* width, const char* height, int operatorIndex);
@@ -50,6 +54,10 @@ struct Program {
     void pick(int presses, bool intoSubmenu = false, bool shift = false);
     // openMenu, then pick, Shift held meanwhile when shift.
     void choose(int command, int presses, bool shift = false);
+    // The button's rectangle in its toolbar's client area, and the toolbar.
+    RECT buttonRect(int command, HWND* toolbar);
+    // Waits until a window of the program is in front (where keys go).
+    bool waitForeground();
     // Whether a menu of the program shows once its window thread is idle.
     bool menuOpen();
     // Waits until no worker runs (as the program's own state says).

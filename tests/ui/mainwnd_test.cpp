@@ -205,27 +205,35 @@ TEST_F(MainWindow, ResultRowPathJoinsFolderAndNameButNeverCuts) {
     EXPECT_STREQ(path, "");
 }
 
-DWORD WINAPI fakeWorker(void* ended) {
+struct FakeWorker {
+    HANDLE queueReady;
+    volatile bool ended;
+};
+
+DWORD WINAPI fakeWorker(void* context) {
+    FakeWorker* worker = static_cast<FakeWorker*>(context);
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
+    SetEvent(worker->queueReady);
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_APP) break;
     }
     Sleep(200);  // still working after the stop was asked for
-    *static_cast<volatile bool*>(ended) = true;
+    worker->ended = true;
     return 0;
 }
 
 TEST_F(MainWindow, ShutdownStopsAndWaitsForARunningWorker) {
-    volatile bool ended = false;
+    FakeWorker worker = {CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
     MainWindowState* s = mainState(window);
     DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, fakeWorker, const_cast<bool*>(&ended), 0, &id);
-    Sleep(50);
+    HANDLE thread = CreateThread(nullptr, 0, fakeWorker, &worker, 0, &id);
+    ASSERT_EQ(WaitForSingleObject(worker.queueReady, 20000), WAIT_OBJECT_0) << "the worker made no queue";
     s->workerThreadId = id;
     mainWorkerStopAndWait(window);
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(worker.ended);
     CloseHandle(thread);
+    CloseHandle(worker.queueReady);
     s->workerThreadId = 0;
     mainWorkerStopAndWait(window);  // none running: returns at once
 }
