@@ -318,7 +318,16 @@ bool Program::waitForeground() {
 void Program::openMenu(int command) {
     HWND toolbar = nullptr;
     RECT button = buttonRect(command, &toolbar);
-    if (!toolbar) return;
+    if (!toolbar || !waitForeground()) return;
+    // Not while a box that just closed still holds the window disabled.
+    for (DWORD waited = 0; !IsWindowEnabled(mainWindow()); waited += 20) {
+        if (waited >= kPatience) {
+            ADD_FAILURE() << "the main window stayed disabled";
+            return;
+        }
+        Sleep(20);
+    }
+    SendMessageA(mainWindow(), WM_NULL, 0, 0);  // what came before is done
     // The pointer out of the way: a menu opening under it highlights an item.
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
     PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
