@@ -90,18 +90,90 @@ bool shellOperation(HWND owner, UINT function, const char* from, const char* to,
     return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
 }
 
-// Copies or moves source into the destination directory under the clash policy.
-Outcome transferRow(const FileOpJob& job, const char* source) {
+// The files this run placed at the destination, so that a later source of
+// the same name is never taken for a clash to overwrite or skip.
+struct Placed {
+    char** paths;  // heap texts, owned
+    size_t count, capacity;
+};
+
+void placedAdd(Placed& placed, const char* path) {
+    if (placed.count == placed.capacity) {
+        size_t capacity = placed.capacity ? placed.capacity * 2 : 16;
+        char** grown = static_cast<char**>(textAlloc(capacity * sizeof(char*)));
+        if (!grown) return;
+        if (placed.count) memcpy(grown, placed.paths, placed.count * sizeof(char*));
+        textFree(placed.paths);
+        placed.paths = grown;
+        placed.capacity = capacity;
+    }
+    if (char* copy = strDupExtra(path, 0)) placed.paths[placed.count++] = copy;
+}
+
+bool placedHas(const Placed& placed, const char* path) {
+    for (size_t i = 0; i < placed.count; ++i)
+        if (lstrcmpiA(placed.paths[i], path) == 0) return true;
+    return false;
+}
+
+void placedFree(Placed& placed) {
+    for (size_t i = 0; i < placed.count; ++i) textFree(placed.paths[i]);
+    textFree(placed.paths);
+    placed = {};
+}
+
+// The size of the file at path; false when there is no file.
+bool fileSize(const char* path, uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    return true;
+}
+
+// A free name beside path (in its folder) ending in suffix, into out (kPathSize bytes).
+bool siblingName(char* out, const char* path, const char* suffix) {
+    if (!strCopyFit(out, kPathSize, path) || !strAppendFit(out, kPathSize, suffix)) return false;
+    return !pathExists(out) || fileOpFreeName(out, kPathSize);
+}
+
+// A second name for source in its own folder, kept until the operation's
+// outcome is known: a hard link, so nothing is copied, and a file the shell
+// lost (deleted outright, moved and truncated) can be put back.
+// A file another program holds open without letting it go fails here, as
+// it would in the shell: its kept name could not be dropped either.
+bool keepMake(const char* source, char* keep) {
+    HANDLE file = CreateFileA(source, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return siblingName(keep, source, ".trawlix-keep") && CreateHardLinkA(keep, source, nullptr);
+}
+
+// Puts source back from its kept name when it is gone, else drops the kept name.
+void keepRestore(const char* keep, const char* source) {
+    if (pathExists(source) || !MoveFileA(keep, source)) DeleteFileA(keep);
+}
+
+// Copies or moves source into the destination directory under the clash
+// policy, and checks the outcome itself: the shell may report success for a
+// file that a full or read-only disk cut short or never took.
+Outcome transferRow(const FileOpJob& job, const char* source, Placed& placed) {
     char target[kPathSize];
     if (!strCopyFit(target, sizeof target, job.destination)) return Outcome::failed;
     pathAddBackslash(target, sizeof target);
     size_t used = strlen(target);
     if (used == 0 || target[used - 1] != '\\' || !strAppendFit(target, sizeof target, pathFileName(source)))
         return Outcome::failed;  // the whole target would not fit a path
+    uint64_t size = 0;
+    if (!fileSize(source, size)) return Outcome::failed;
     const char* to = job.destination;
+    char fresh[kPathSize];  // overwrite: the new file lands here, and replaces the old one once whole
+    bool replace = false;
     FILEOP_FLAGS flags = FOF_ALLOWUNDO;
     if (pathExists(target)) {
-        switch (appSettings.HowtoWhenAlreadyExist) {
+        // A file this run placed is no clash: a second source of its name is numbered.
+        switch (placedHas(placed, target) ? kClashRename : appSettings.HowtoWhenAlreadyExist) {
         case kClashRename:
             if (!fileOpFreeName(target, sizeof target)) return Outcome::failed;
             to = target;
@@ -110,20 +182,65 @@ Outcome transferRow(const FileOpJob& job, const char* source) {
             // The file is already where it is to go; overwriting it with
             // itself could only lose it.
             if (lstrcmpiA(source, target) == 0) return Outcome::skipped;
-            flags |= FOF_NOCONFIRMATION;
+            if (!siblingName(fresh, target, ".trawlix-new")) return Outcome::failed;
+            to = fresh;
+            replace = true;
             break;
         case kClashSkip:
             return Outcome::skipped;
         }
     }
-    return shellOperation(job.owner, job.operation, source, to, flags) ? Outcome::done : Outcome::failed;
+    const char* written = to == job.destination ? target : to;
+    bool existed = pathExists(written);  // the shell's own clash question
+    char keep[kPathSize];
+    bool kept = job.operation == kFileOpMove && keepMake(source, keep);
+    uint64_t got = 0;
+    bool whole = shellOperation(job.owner, job.operation, source, to, flags) && fileSize(written, got) &&
+                 got == size && (job.operation != kFileOpMove || !pathExists(source));
+    if (whole && replace) {
+        whole = MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) != 0;
+        if (whole) written = target;
+    }
+    if (!whole) {
+        // What this run wrote goes, unless it is the only copy left.
+        if (!existed && (kept || pathExists(source))) DeleteFileA(written);
+        if (kept) keepRestore(keep, source);
+        return Outcome::failed;
+    }
+    if (kept) DeleteFileA(keep);
+    placedAdd(placed, target);
+    return Outcome::done;
+}
+
+// The recycle bin's item count and size, as the shell reports them.
+bool binQuery(const char* path, SHQUERYRBINFO& info) {
+    info = {};
+    info.cbSize = sizeof info;
+    return SUCCEEDED(SHQueryRecycleBinA(path, &info));
+}
+
+// Sends source to the recycle bin and nowhere else. The shell deletes
+// outright what its bin cannot take (no bin on the drive, a bin it cannot
+// make, a full disk); a file the bin did not take whole is put back and its
+// row fails.
+Outcome trashRow(const FileOpJob& job, const char* source) {
+    uint64_t size = 0;
+    char keep[kPathSize];
+    SHQUERYRBINFO before, after;
+    if (!fileSize(source, size) || !binQuery(source, before) || !keepMake(source, keep)) return Outcome::failed;
+    bool binned = shellOperation(job.owner, FO_DELETE, source, nullptr, FOF_ALLOWUNDO | FOF_NOCONFIRMATION) &&
+                  !pathExists(source) && binQuery(source, after) && after.i64NumItems > before.i64NumItems &&
+                  after.i64Size >= before.i64Size + static_cast<int64_t>(size);
+    if (!binned) {
+        keepRestore(keep, source);
+        return Outcome::failed;
+    }
+    DeleteFileA(keep);
+    return Outcome::done;
 }
 
 Outcome removeRow(const FileOpJob& job, const char* source) {
-    if (job.toTrash)
-        return shellOperation(job.owner, FO_DELETE, source, nullptr, FOF_ALLOWUNDO | FOF_NOCONFIRMATION)
-                   ? Outcome::done
-                   : Outcome::failed;
+    if (job.toTrash) return trashRow(job, source);
     return DeleteFileA(source) ? Outcome::done : Outcome::failed;
 }
 
@@ -131,6 +248,7 @@ Outcome removeRow(const FileOpJob& job, const char* source) {
 // list's folder is deleted from it.
 void processRows(const FileOpJob& job, HWND list) {
     const char* failed = job.operation != kFileOpDelete ? kTransferFailed : job.toTrash ? kTrashFailed : kDeleteFailed;
+    Placed placed = {};
     int count = listRowCount(list);
     for (int row = 0; row < count; ++row) {
         if (listCheckImage(list, row) == kCheckImageUnchecked) continue;
@@ -139,7 +257,7 @@ void processRows(const FileOpJob& job, HWND list) {
         // A path that does not fit is that row's failure; nothing else is
         // tried in its place.
         if (resultRowPath(job.owner, row, source))
-            outcome = job.operation == kFileOpDelete ? removeRow(job, source) : transferRow(job, source);
+            outcome = job.operation == kFileOpDelete ? removeRow(job, source) : transferRow(job, source, placed);
         if (outcome == Outcome::skipped) continue;
         if (outcome == Outcome::failed) {
             if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
@@ -153,6 +271,7 @@ void processRows(const FileOpJob& job, HWND list) {
         --row;  // the next row moved up into this place
         --count;
     }
+    placedFree(placed);
 }
 
 }  // namespace

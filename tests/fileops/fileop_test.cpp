@@ -28,6 +28,24 @@ namespace {
 using Files = std::map<std::string, std::string>;
 
 const char kTransferFailed[] = "SHFileOperation(FO_COPY/FO_MOVE) Failed!!\ncontinue?";
+const char kTrashFailed[] = "SHFileOperation(FO_DELETE) Failed!!\nContinue?";
+
+// A picture too large for the small disks, every byte telling where it stands.
+std::string bigPicture(char seed) {
+    std::string bytes(200000, seed);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(seed + i * 7 + i / 251);
+    return bytes;
+}
+
+// A small disk that tests/fileops/mounts.sh made for this run ("full",
+// "readonly", "fullbin"), or "" when there is none (not root).
+std::string smallDisk(const char* name) {
+    std::string path = buildPath((std::string("mounts\\") + name).c_str());
+    ULARGE_INTEGER total = {};
+    if (!GetDiskFreeSpaceExA((path + "\\").c_str(), nullptr, &total, nullptr) || total.QuadPart > (1u << 20))
+        return "";
+    return path;
+}
 
 class FileOps : public ::testing::Test {
 protected:
@@ -266,6 +284,97 @@ TEST(FileOpFreeName, NumbersOnlyTheFileNameBeforeItsExtension) {
     full.copy(tight.data(), full.size());
     EXPECT_EQ(fileOpFreeName(tight.data(), tight.size()), 0);
     EXPECT_EQ(std::string(tight.data()), full);
+}
+
+TEST_F(FileOps, AFullOrReadOnlyDiskOrALockedSourceFailsItsRowAndLosesNothing) {
+    const std::string small = "a small picture", big = bigPicture('b');
+    const Files sources = {{"a.jpg", small}, {"b.jpg", big}};
+    struct Case {
+        const char* disk;  // none: an ordinary folder
+        uint32_t operation;
+        int32_t policy;
+        bool lockBig;
+        Files held, after;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"full", kFileOpCopy, kClashRename, false, {}, {{"a.jpg", small}}, {"a.jpg", "b.jpg*"}},
+        {"full", kFileOpMove, kClashRename, false, {}, {{"a.jpg", small}}, {"b.jpg*"}},
+        // The old file stays whole when its replacement does not fit.
+        {"full", kFileOpCopy, kClashOverwrite, false, {{"b.jpg", "old"}}, {{"a.jpg", small}, {"b.jpg", "old"}},
+         {"a.jpg", "b.jpg*"}},
+        {"readonly", kFileOpCopy, kClashRename, false, {}, {}, {"a.jpg*", "b.jpg*"}},
+        {"readonly", kFileOpMove, kClashOverwrite, false, {}, {}, {"a.jpg*", "b.jpg*"}},
+        {nullptr, kFileOpMove, kClashRename, true, {}, {{"a.jpg", small}}, {"b.jpg*"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.disk ? c.disk : "folder") + " " + std::to_string(c.operation) + " " +
+                     std::to_string(c.policy));
+        TempFolder source, folder;
+        std::string destination = c.disk ? smallDisk(c.disk) : folder.path;
+        if (destination.empty()) GTEST_SKIP() << "no small disks were mounted (tests/fileops/mounts.sh needs root)";
+        for (const auto& [name, bytes] : folderFiles(destination)) DeleteFileA((destination + "\\" + name).c_str());
+        for (const auto& [name, bytes] : c.held) ASSERT_TRUE(writeFile(destination + "\\" + name, bytes));
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        rowsFor(source.path, sources);
+        HANDLE lock = c.lockBig ? CreateFileA((source.path + "\\b.jpg").c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr)
+                                : INVALID_HANDLE_VALUE;
+        appSettings.HowtoWhenAlreadyExist = c.policy;
+        auto texts = run(
+            [&] {
+                if (c.operation == kFileOpCopy) fileOpCopy(window, destination.data());
+                else fileOpMove(window, destination.data());
+            },
+            {IDYES, IDYES, IDYES});
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        // The confirmation, then one failure question for each row that did not arrive.
+        size_t failed = 0;
+        for (const std::string& row : c.rows) failed += row.back() == '*';
+        ASSERT_EQ(texts.size(), 1 + failed);
+        for (size_t i = 1; i < texts.size(); ++i) EXPECT_EQ(texts[i], kTransferFailed);
+        EXPECT_EQ(folderFiles(destination), c.after);
+        Files left = sources;
+        if (c.operation == kFileOpMove)
+            for (const auto& [name, bytes] : c.after) left.erase(name);
+        EXPECT_EQ(folderFiles(source.path), left);
+        EXPECT_EQ(rows(), c.rows);
+    }
+}
+
+TEST_F(FileOps, SameNamedFilesFromTwoFoldersBothArriveWhateverThePolicy) {
+    for (int32_t policy : {kClashRename, kClashOverwrite, kClashSkip}) {
+        SCOPED_TRACE(policy);
+        TempFolder source, target;
+        ASSERT_TRUE(CreateDirectoryA((source.path + "\\sub").c_str(), nullptr));
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        rowsFor(source.path, {{"a.bmp", "first"}});
+        rowsFor(source.path + "\\sub", {{"a.bmp", "second"}});
+        appSettings.HowtoWhenAlreadyExist = policy;
+        std::string destination = target.path;
+        auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES});
+        EXPECT_EQ(texts.size(), 1u);
+        EXPECT_EQ(folderFiles(target.path), (Files{{"a.bmp", "first"}, {"a(1).bmp", "second"}}));
+        EXPECT_EQ(folderFiles(source.path), Files{});
+        EXPECT_EQ(rows(), std::vector<std::string>{});
+    }
+}
+
+// Run by the test entries that point the recycle bin (XDG_DATA_HOME) where
+// it cannot be made ("none") or at a full disk ("full").
+TEST_F(FileOps, TrashThatTheBinCannotTakeKeepsEveryFileAndRow) {
+    char binCase[16] = {};
+    if (!GetEnvironmentVariableA("TRAWLIX_BIN_CASE", binCase, sizeof binCase))
+        GTEST_SKIP() << "run by the entries that give the recycle bin no room";
+    if (std::string(binCase) == "full" && smallDisk("fullbin").empty())
+        GTEST_SKIP() << "no full disk for the recycle bin was mounted (tests/fileops/mounts.sh needs root)";
+    const Files pictures = {{"a.jpg", bigPicture('a')}, {"b.jpg", bigPicture('b')}};
+    rowsFor(from.path, pictures);
+    auto texts = run([&] { fileOpRemove(window, 1); }, {IDYES, IDYES, IDYES});
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[1], kTrashFailed);
+    EXPECT_EQ(texts[2], kTrashFailed);
+    EXPECT_EQ(folderFiles(from.path), pictures);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a.jpg*", "b.jpg*"}));
 }
 
 }  // namespace
