@@ -40,7 +40,7 @@ bool fastSize(const char* path) {
 }
 
 // The search's plug-in path: open, read the head, close, ask the plug-in.
-bool pluginSize(const SusiePlugin& plugin, const char* path) {
+bool pluginSize(SusiePlugin& plugin, const char* path) {
     HANDLE file = openPicture(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     unsigned char header[kSusieHeaderSize];

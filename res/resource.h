@@ -59,6 +59,7 @@
 #define IDS_PROMPT_PLUGIN_DIR 3025
 #define IDS_PATH_TOO_LONG 3026
 #define IDS_SEARCH_DIR_FAILED 3027
+#define IDS_PLUGIN_FAULTED 3028
 
 // Toolbar commands; each button's tooltip is the string of the same id.
 #define CMD_ADD_CONDITION 40001

@@ -19,6 +19,7 @@
 #define KIND_PACKED 10     // "PACK" files: 1280 x 1024 in the packed record, hInfo at byte 22
 #define KIND_FULL_RECORD 11  // "FULL" files: 1920 x 1080; needs and fills every byte of the record
 #define KIND_DEPTH 12      // "DPTH" files: 3 x 2, decoded at the depth and compression in bytes 4 and 5
+#define KIND_FAULTY 13     // "TWIN" files: 640 x 480; faults where TESTSPI_FAULT says ("entry:way")
 
 #ifndef TESTSPI_KIND
 #error TESTSPI_KIND names the behaviour
@@ -51,7 +52,8 @@ bool claims(const unsigned char* head) {
 #if TESTSPI_KIND == KIND_CLAIM_ALL
     (void)head;
     return true;
-#elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_TWIN_BLUE || TESTSPI_KIND == KIND_LONG_NAME
+#elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_TWIN_BLUE || TESTSPI_KIND == KIND_LONG_NAME || \
+    TESTSPI_KIND == KIND_FAULTY
     return tagged(head, "TWIN");
 #elif TESTSPI_KIND == KIND_SLOPPY
     return tagged(head, "SLOP");
@@ -137,9 +139,40 @@ int depthPicture(LPCSTR path, HLOCAL* info, HLOCAL* bits) {
 }
 #endif
 
+#if TESTSPI_KIND == KIND_FAULTY
+volatile int zero = 0;
+volatile int one = 1;  // 1 / x needs no division: GCC compares instead
+
+// Recurses until the stack runs out (the limit is never reached); the
+// frame's bytes are used so no call is folded away.
+int deeper(int depth) {
+    volatile char frame[4096];
+    frame[depth % sizeof frame] = static_cast<char>(depth);
+    return depth == zero - 1 ? 0 : deeper(depth + 1) + frame[0];
+}
+
+// Faults inside entry in the way TESTSPI_FAULT names for it: "access",
+// "illegal", "divide" or "stack".
+void faultIf(const char* entry) {
+    char setting[64] = {};
+    if (!GetEnvironmentVariableA("TESTSPI_FAULT", setting, sizeof setting)) return;
+    char* way = strchr(setting, ':');
+    if (!way) return;
+    *way++ = '\0';
+    if (strcmp(setting, entry) != 0) return;
+    if (strcmp(way, "access") == 0) *static_cast<volatile int*>(nullptr) = 1;
+    if (strcmp(way, "illegal") == 0) __builtin_trap();
+    if (strcmp(way, "divide") == 0) zero = one / zero;
+    if (strcmp(way, "stack") == 0) zero = deeper(0);
+}
+#else
+void faultIf(const char*) {}
+#endif
+
 }  // namespace
 
 EXPORT int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
+    faultIf("GetPluginInfo");
 #if TESTSPI_KIND == KIND_OLD_API
     const char* api = "00AM";
 #else
@@ -154,6 +187,7 @@ EXPORT int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) 
 EXPORT int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
     const unsigned char* head = reinterpret_cast<const unsigned char*>(source);
     ++calls;
+    faultIf("IsSupported");
     memcpy(lastHeader, head, kSusieHeaderSize);
     lstrcpynA(lastName, fileName, MAX_PATH);
     return claims(head) ? 1 : 0;
@@ -161,7 +195,12 @@ EXPORT int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
 
 #if TESTSPI_KIND != KIND_NO_EXPORT
 EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG_PTR, UINT, SusiePictureInfo* info) {
-#if TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
+    faultIf("GetPictureInfo");
+#if TESTSPI_KIND == KIND_FAULTY
+    info->width = 640;
+    info->height = 480;
+    return kSusieOk;
+#elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
     info->width = 800;
     info->height = 600;
     return kSusieOk;
@@ -205,11 +244,12 @@ EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG_PTR, UINT, SusiePictureInfo* info)
 EXPORT int WINAPI GetPicture([[maybe_unused]] LPCSTR path, LONG_PTR, UINT, HLOCAL* info, HLOCAL* bits,
                              SusieProgress progress, LONG_PTR data) {
     if (progress) progress(0, 1, data);
+    faultIf("GetPicture");
 #if TESTSPI_KIND == KIND_DEPTH
     return depthPicture(path, info, bits);
 #elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME
     return solidPicture(info, bits, 0, 0, 255);
-#elif TESTSPI_KIND == KIND_TWIN_BLUE
+#elif TESTSPI_KIND == KIND_TWIN_BLUE || TESTSPI_KIND == KIND_FAULTY
     return solidPicture(info, bits, 255, 0, 0);
 #elif TESTSPI_KIND == KIND_CLAIM_ALL
     *info = handOut(sizeof(BITMAPINFO));
@@ -231,6 +271,7 @@ EXPORT int WINAPI GetPicture([[maybe_unused]] LPCSTR path, LONG_PTR, UINT, HLOCA
 
 EXPORT int WINAPI ConfigurationDlg(HWND parent, int function) {
     ++configCalls;
+    faultIf("ConfigurationDlg");
     configParent = parent;
     configFunction = function;
 #if TESTSPI_KIND == KIND_NO_CONFIG

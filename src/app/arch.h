@@ -29,3 +29,22 @@ static_assert(sizeof(void*) == 8 ? kPackedFlag == 0x8000000000000000u : kPackedF
               "the flag is the result's top bit");
 static_assert(sizeof(void*) == 8 ? kSusieInfoBytes == 32 : kSusieInfoBytes == 28,
               "the record size each kind of plug-in expects");
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Points a faulted thread's context at the place __builtin_setjmp saved in
+// jump: GCC keeps the frame pointer, the resume address and the stack
+// pointer in the buffer's first three words.
+inline void archContextResume(CONTEXT& context, void* const* jump) {
+#ifdef _WIN64
+    context.Rbp = reinterpret_cast<DWORD64>(jump[0]);
+    context.Rip = reinterpret_cast<DWORD64>(jump[1]);
+    context.Rsp = reinterpret_cast<DWORD64>(jump[2]);
+#else
+    context.Ebp = reinterpret_cast<DWORD>(jump[0]);
+    context.Eip = reinterpret_cast<DWORD>(jump[1]);
+    context.Esp = reinterpret_cast<DWORD>(jump[2]);
+#endif
+}
+#endif

@@ -158,7 +158,7 @@ int wallpaperSet(const char* path, int32_t style, HWND owner) {
         resMessageBox(owner, IDS_WALLPAPER_WRITE_FAILED, kCaptionError, MB_OK | MB_ICONERROR);
         return 1;
     }
-    HBITMAP bitmap = spiDecode(path);
+    HBITMAP bitmap = spiDecode(path, owner);
     if (!bitmap) return 1;
     HDC dc = GetDC(owner);
     writeAndSet(owner, dc, bitmap, bmpPath);

@@ -163,8 +163,8 @@ void sizeText(char* text, size_t size, uint32_t width, uint32_t height) {
 // a size matching nothing does not end the walk.
 const SusiePlugin* pluginMatch(const ScanWalk& w, const char* name, const unsigned char* header,
                                PictureSize& size) {
-    for (const SusiePlugin* p = spiList; p; p = p->next) {
-        if (p->enabled && spiPictureSize(*p, name, header, size) && sizeMatches(w, size.width, size.height))
+    for (SusiePlugin* p = spiList; p; p = p->next) {
+        if (p->enabled && spiPictureSize(*p, name, header, size, w.owner) && sizeMatches(w, size.width, size.height))
             return p;
     }
     return nullptr;

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/resstring.h"
+#include "spi/guard.h"
 
 SusiePlugin* spiList = nullptr;
 
@@ -51,8 +52,16 @@ SusiePlugin* loadCandidate(const char* name) {
 
     bool complete = plugin->GetPluginInfo && plugin->IsSupported && plugin->GetPictureInfo &&
                     plugin->GetPicture;
-    char version[8] = {};
-    if (complete) plugin->GetPluginInfo(0, version, 5);
+    struct VersionCall {
+        SusiePlugin* plugin;
+        char version[8];
+    } call = {plugin, {}};
+    if (complete)
+        spiGuard(*plugin, [](void* c) {
+            auto* v = static_cast<VersionCall*>(c);
+            v->plugin->GetPluginInfo(0, v->version, 5);
+        }, &call);
+    const char* version = call.version;
     if (!complete || memcmp(version, "00IN", 4) != 0) {
         spiListUnload(plugin);
         return nullptr;
@@ -109,6 +118,36 @@ HBITMAP bitmapFromPlugin(HLOCAL infoHandle, HLOCAL bitsHandle) {
     return bitmap;
 }
 
+// The plug-in calls of a decode and of a size question, each run under one guard.
+struct DecodeCall {
+    SusiePlugin* plugin;
+    const char* path;
+    const unsigned char* header;
+    int supported, result;
+    HLOCAL info, bits;
+};
+
+void decodeCall(void* context) {
+    auto* c = static_cast<DecodeCall*>(context);
+    c->supported = c->plugin->IsSupported(c->path, reinterpret_cast<DWORD_PTR>(c->header));
+    if (c->supported)
+        c->result = c->plugin->GetPicture(c->path, 0, kSusieInputFile, &c->info, &c->bits, spiProgress, 0);
+}
+
+struct SizeCall {
+    SusiePlugin* plugin;
+    const char* fileName;
+    const unsigned char* header;
+    int supported, result;
+    SusiePictureInfo info;
+};
+
+void sizeCall(void* context) {
+    auto* c = static_cast<SizeCall*>(context);
+    c->supported = c->plugin->IsSupported(c->fileName, reinterpret_cast<DWORD_PTR>(c->header));
+    if (c->supported) c->result = c->plugin->GetPictureInfo(c->fileName, 0, kSusieInputFile, &c->info);
+}
+
 }  // namespace
 
 int spiLoadAll(const char* directory) {
@@ -159,7 +198,7 @@ int spiReadHeader(HANDLE file, unsigned char* header) {
     return ReadFile(file, header, kSusieHeaderSize, &got, nullptr) ? 1 : 0;
 }
 
-HBITMAP spiDecode(const char* path) {
+HBITMAP spiDecode(const char* path, HWND owner) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
@@ -168,32 +207,37 @@ HBITMAP spiDecode(const char* path) {
     CloseHandle(file);
 
     for (SusiePlugin* plugin = spiList; plugin; plugin = plugin->next) {
-        if (!plugin->IsSupported(path, reinterpret_cast<DWORD_PTR>(header))) continue;
+        if (plugin->faulted) continue;
         // Some plug-ins hand back handles together with an error: whatever
         // comes back is freed here.
-        HLOCAL infoHandle = nullptr;
-        HLOCAL bitsHandle = nullptr;
-        int result = plugin->GetPicture(path, 0, kSusieInputFile, &infoHandle, &bitsHandle,
-                                        spiProgress, 0);
+        DecodeCall call = {plugin, path, header, 0, kSusieInternalError, nullptr, nullptr};
+        if (!spiGuard(*plugin, decodeCall, &call)) {
+            spiFaultNotice(owner, *plugin, path);
+            continue;  // what a faulted call handed out cannot be trusted
+        }
         HBITMAP bitmap = nullptr;
-        if (result == kSusieOk && infoHandle && bitsHandle) bitmap = bitmapFromPlugin(infoHandle, bitsHandle);
-        freeLocal(bitsHandle);
-        freeLocal(infoHandle);
+        if (call.supported && call.result == kSusieOk && call.info && call.bits)
+            bitmap = bitmapFromPlugin(call.info, call.bits);
+        freeLocal(call.bits);
+        freeLocal(call.info);
         if (bitmap) return bitmap;
     }
     return nullptr;
 }
 
-int spiPictureSize(const SusiePlugin& plugin, const char* fileName, const unsigned char* header,
-                   PictureSize& size) {
+int spiPictureSize(SusiePlugin& plugin, const char* fileName, const unsigned char* header, PictureSize& size,
+                   HWND owner) {
     size = {0, 0};
-    if (!plugin.IsSupported(fileName, reinterpret_cast<DWORD_PTR>(header))) return 0;
+    if (plugin.faulted) return 0;
     // Every byte, padding included: a plug-in may read or write all of it.
-    SusiePictureInfo info;
-    zeroFill(&info, sizeof info);
-    int result = plugin.GetPictureInfo(fileName, 0, kSusieInputFile, &info);
-    if (result != kSusieOk || info.width == 0 || info.height == 0) return 0;
-    size.width = static_cast<uint32_t>(info.width);
-    size.height = static_cast<uint32_t>(info.height);
+    SizeCall call = {&plugin, fileName, header, 0, kSusieInternalError, {}};
+    zeroFill(&call.info, sizeof call.info);
+    if (!spiGuard(plugin, sizeCall, &call)) {
+        spiFaultNotice(owner, plugin, fileName);
+        return 0;
+    }
+    if (!call.supported || call.result != kSusieOk || call.info.width == 0 || call.info.height == 0) return 0;
+    size.width = static_cast<uint32_t>(call.info.width);
+    size.height = static_cast<uint32_t>(call.info.height);
     return 1;
 }

@@ -20,6 +20,7 @@ struct SusiePlugin {
     SusieConfigurationDlg ConfigurationDlg;  // null when the plug-in has none
     int32_t enabled;  // 1: the search asks this plug-in
     int32_t order;    // sort key read from the settings file
+    int32_t faulted;  // 1: a call into it faulted; never called again
     SusiePlugin* next;
 };
 
@@ -42,8 +43,9 @@ void spiListUnload(SusiePlugin* head);
 
 // Decodes the picture at path with the first plug-in of spiList, enabled or
 // not, that claims and decodes it. Returns a DIB section the caller deletes
-// with DeleteObject, or none.
-HBITMAP spiDecode(const char* path);
+// with DeleteObject, or none. A plug-in that faults is passed over, and
+// named to the user in a box owned by owner (none: not shown).
+HBITMAP spiDecode(const char* path, HWND owner = nullptr);
 
 // The progress callback handed to GetPicture: always lets the plug-in go on.
 int WINAPI spiProgress(int done, int total, LONG_PTR data);
@@ -51,9 +53,10 @@ int WINAPI spiProgress(int done, int total, LONG_PTR data);
 // Asks plugin for the size of the file fileName (resolved against the
 // current directory) whose first bytes are header (kSusieHeaderSize bytes).
 // Returns 1 with size set when the plug-in claims the file and reports a
-// size with both dimensions nonzero.
-int spiPictureSize(const SusiePlugin& plugin, const char* fileName, const unsigned char* header,
-                   PictureSize& size);
+// size with both dimensions nonzero. A fault in the plug-in is named to the
+// user in a box owned by owner (none: not shown) and returns 0.
+int spiPictureSize(SusiePlugin& plugin, const char* fileName, const unsigned char* header, PictureSize& size,
+                   HWND owner = nullptr);
 
 // Reads the first kSusieHeaderSize bytes of the open file into header,
 // zero past its end. Returns 1 when the file could be read.

@@ -4,6 +4,7 @@
 
 #include "app/resstring.h"
 #include "resource.h"
+#include "spi/guard.h"
 #include "spi/plugins.h"
 
 namespace {
@@ -65,9 +66,16 @@ void insertRow(HWND list, int index, SusiePlugin* plugin, int image, UINT select
     int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return;
     setRowState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
-    char description[kDescriptionSize] = {};
-    plugin->GetPluginInfo(1, description, sizeof description);
-    description[sizeof description - 1] = '\0';
+    struct DescriptionCall {
+        SusiePlugin* plugin;
+        char text[kDescriptionSize];
+    } call = {plugin, {}};
+    spiGuard(*plugin, [](void* c) {
+        auto* d = static_cast<DescriptionCall*>(c);
+        d->plugin->GetPluginInfo(1, d->text, sizeof d->text);
+    }, &call);
+    char* description = call.text;
+    description[kDescriptionSize - 1] = '\0';
     LVITEMA sub = {};
     sub.iSubItem = 1;
     sub.pszText = description;
@@ -113,6 +121,7 @@ void onApply(HWND dialog, SpiDialogAnchors& anchors) {
         }
         *copy = *rowRecord(list, row);
         copy->enabled = rowCheckImage(list, row) == kCheckedImage ? 1 : 0;
+        if (copy->enabled) copy->faulted = 0;  // enabled again by the user's own choice
         copy->next = nullptr;
         *link = copy;
         link = &copy->next;
@@ -127,9 +136,17 @@ void onDoubleClick(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_PLUGIN_LIST);
     int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row < 0) return;
-    SusiePlugin* plugin = rowRecord(list, row);
-    if (!plugin->ConfigurationDlg || plugin->ConfigurationDlg(dialog, kConfigureSettings) == kSusieNoDialog)
-        MessageBeep(MB_ICONASTERISK);
+    struct ConfigureCall {
+        SusiePlugin* plugin;
+        HWND dialog;
+        int result;
+    } call = {rowRecord(list, row), dialog, kSusieNoDialog};
+    if (call.plugin->ConfigurationDlg)
+        spiGuard(*call.plugin, [](void* c) {
+            auto* d = static_cast<ConfigureCall*>(c);
+            d->result = d->plugin->ConfigurationDlg(d->dialog, kConfigureSettings);
+        }, &call);
+    if (call.result == kSusieNoDialog) MessageBeep(MB_ICONASTERISK);
 }
 
 void addColumn(HWND list, int index, int width, int titleId) {

@@ -40,7 +40,7 @@ void clearPicture(PiktureState& s) {
 LRESULT onPictureMessage(HWND window, PiktureState& s, const char* path) {
     clearPicture(s);
     if (path) {
-        HBITMAP bitmap = spiDecode(path);
+        HBITMAP bitmap = spiDecode(path, GetAncestor(window, GA_ROOT));
         if (bitmap) {
             s.bitmap = bitmap;
             s.fitMode = 1;

@@ -179,6 +179,31 @@ TEST_F(Search, TheSecondPluginsSizeMatchesWhenTheFirstsDoesNot) {
     EXPECT_EQ(got[0], "twin.dat|1024 x 768|4|" + root.path + "|twinblue" TRAWLIX_PLUGIN_EXTENSION);
 }
 
+TEST_F(Search, APluginThatFaultsIsNamedOnceAndTheSoundOneListsEveryPicture) {
+    appSettings.FastScan = 0;
+    SendMessageA(mainConditionList(window), LVM_DELETEALLITEMS, 0, 0);
+    addCondition(800, 600, 0);
+    SetEnvironmentVariableA("TESTSPI_FAULT", "GetPictureInfo:access");
+    loadPlugins({"faulty", "twinred"});
+    for (const char* name : {"a.dat", "b.dat", "c.dat"}) file(name, std::vector<unsigned char>{'T', 'W', 'I', 'N'});
+    std::vector<std::string> boxes;
+    dialogWatchBegin([&](HWND box, int) {
+        boxes.push_back(messageBoxText(box));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    for (int search = 0; search < 2; ++search) {
+        run(root.path, 0);
+        std::vector<std::string> got = rows();
+        ASSERT_EQ(got.size(), 3u) << search;
+        EXPECT_EQ(got[2], "c.dat|800 x 600|4|" + root.path + "|twinred" TRAWLIX_PLUGIN_EXTENSION);
+    }
+    dialogWatchEnd();
+    SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
+    ASSERT_EQ(boxes.size(), 1u);  // the second search never asked it
+    EXPECT_NE(boxes[0].find("faulty" TRAWLIX_PLUGIN_EXTENSION), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("a.dat"), std::string::npos) << boxes[0];
+}
+
 TEST_F(Search, ExcludeFragmentsSkipTreesAndLowerCaseThePaths) {
     folder("Pics");
     folder("Pics\\Thumbs");

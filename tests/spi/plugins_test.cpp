@@ -12,6 +12,7 @@
 #include "spi/plugins.h"
 #include "support/notices.h"
 #include "support/testdirs.h"
+#include "support/windows.h"
 
 namespace {
 
@@ -66,6 +67,53 @@ protected:
         return plugin ? reinterpret_cast<Entry>(
                             reinterpret_cast<void*>(GetProcAddress(plugin->moduleHandle, name)))
                       : nullptr;
+    }
+
+    struct FaultCase {
+        PluginHost* test;
+        const char* entry;
+        HWND owner;
+        const std::string* path;
+        const unsigned char* header;
+    };
+    static DWORD WINAPI faultThread(void* context) {
+        auto* c = static_cast<FaultCase*>(context);
+        c->test->faultCase(c->entry, c->owner, *c->path, c->header);
+        return 0;
+    }
+    // One case of the faulting plug-in before a sound one (see the test below).
+    void faultCase(const std::string& entry, HWND owner, const std::string& path, const unsigned char* header) {
+    loadInOrder({"faulty", "twinred"});
+    SusiePlugin* faulty = spiList;
+    auto calls = testExport<TestLastCall>("faulty" TRAWLIX_PLUGIN_EXTENSION, "TestLastCall");
+    NoticeWatch watch;
+    noticeWatchBegin(watch);
+    for (int round = 0; round < 2; ++round) {
+        PictureSize size{};
+        EXPECT_EQ(spiPictureSize(*faulty, "a.twin", header, size, owner),
+                  entry == "GetPicture" && round == 0 ? 1 : 0);
+        EXPECT_EQ(spiPictureSize(*spiList->next, "a.twin", header, size, owner), 1);
+        EXPECT_EQ(size.width, 800u);
+        HBITMAP bitmap = spiDecode(path.c_str(), owner);
+        EXPECT_EQ(topLeftColour(bitmap), 0xFF0000);  // the sound plug-in's picture
+        DeleteObject(bitmap);
+    }
+    noticeWatchEnd();
+    EXPECT_EQ(faulty->faulted, 1);
+    EXPECT_EQ(faulty->enabled, 0);
+    EXPECT_EQ(watch.count, 1);
+    EXPECT_NE(watch.text.find("faulty" TRAWLIX_PLUGIN_EXTENSION), std::string::npos) << watch.text;
+    std::vector<unsigned char> seen(kSusieHeaderSize);
+    char name[MAX_PATH] = {};
+    EXPECT_EQ(calls(seen.data(), name), 1 + (entry == "GetPicture"));  // never after the fault
+    // Alone, the faulting plug-in leaves the preview empty.
+    spiList = faulty->next;
+    faulty->next = nullptr;
+    spiListUnload(spiList);
+    spiList = faulty;
+    EXPECT_EQ(spiDecode(path.c_str(), owner), nullptr);
+    spiListUnload(spiList);
+    spiList = nullptr;
     }
 
     // The colour of the decoded bitmap's top-left pixel as 0xRRGGBB, or -1.
@@ -151,7 +199,7 @@ TEST_F(PluginHost, PassesOverPluginsOfTheOtherArchitectureSilently) {
 TEST_F(PluginHost, ReadsTheSizeFromEitherRecordLayoutAndLeavesTheTextHandleAlone) {
     loadInOrder({"packed", "fullrecord"});
     struct Case {
-        const SusiePlugin* plugin;
+        SusiePlugin* plugin;
         const char* tag;
         uint32_t width, height;
     } cases[] = {{spiList, "PACK", 1280, 1024}, {spiList->next, "FULL", 1920, 1080}};
@@ -317,6 +365,39 @@ TEST_F(WicDecode, ClaimsByContentNotByName) {
     EXPECT_NE(bitmap, nullptr);
     DeleteObject(bitmap);
     EXPECT_EQ(spiDecode(pictureFile("text.png", "just some text, not a picture").c_str()), nullptr);
+}
+
+// A plug-in that faults in any entry, in any of the ways hardware faults
+// come, costs the picture it was asked about and nothing else: the next
+// plug-in answers, the faulting one is marked, named once, and not asked again.
+TEST_F(PluginHost, APluginThatFaultsIsPassedOverMarkedNamedOnceAndNotCalledAgain) {
+    const char* entries[] = {"IsSupported", "GetPictureInfo", "GetPicture"};
+    const char* ways[] = {"access", "illegal", "divide", "stack"};
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    std::string path = pictureFile("a.twin", "TWIN picture");
+    unsigned char header[kSusieHeaderSize] = {'T', 'W', 'I', 'N'};
+    for (const char* entry : entries) {
+        for (const char* way : ways) {
+            SCOPED_TRACE(std::string(entry) + ":" + way);
+            SetEnvironmentVariableA("TESTSPI_FAULT", (std::string(entry) + ":" + way).c_str());
+            // Each case on a thread of its own, as each search runs on one: an
+            // overflow uses up the guard page of the stack it ran on.
+            FaultCase run = {this, entry, owner, &path, header};
+            HANDLE thread = CreateThread(nullptr, 0, faultThread, &run, 0, nullptr);
+            // The owner of the case's boxes answers their messages meanwhile.
+            while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+                pumpMessages();
+            CloseHandle(thread);
+        }
+    }
+    SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
+    DestroyWindow(owner);
+}
+
+TEST_F(PluginHost, APluginThatFaultsWhenAskedItsVersionIsNotLoaded) {
+    SetEnvironmentVariableA("TESTSPI_FAULT", "GetPluginInfo:access");
+    EXPECT_EQ(loadSilently(folderWith({"faulty"})), 0);
+    SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
 }
 
 }  // namespace
