@@ -212,11 +212,15 @@ Outcome transferRow(const FileOpJob& job, const char* source, Placed& placed) {
     return Outcome::done;
 }
 
-// The recycle bin's item count and size, as the shell reports them.
+// The item count and size of the recycle bin of the drive holding the file
+// at path, as the shell reports them.
 bool binQuery(const char* path, SHQUERYRBINFO& info) {
+    char folder[kPathSize];
+    if (!strCopyFit(folder, sizeof folder, path)) return false;
+    *pathFileName(folder) = '\0';
     info = {};
     info.cbSize = sizeof info;
-    return SUCCEEDED(SHQueryRecycleBinA(path, &info));
+    return SUCCEEDED(SHQueryRecycleBinA(folder, &info));
 }
 
 // Sends source to the recycle bin and nowhere else. The shell deletes
