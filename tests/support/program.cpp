@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <stddef.h>
 
+#include <functional>
 #include <vector>
 
 #include "resource.h"
@@ -37,14 +38,22 @@ BOOL CALLBACK findVisible(HWND window, LPARAM context) {
     return FALSE;
 }
 
-void waitGone(HWND window) {
-    for (DWORD waited = 0; IsWindow(window) && IsWindowVisible(window); waited += 20) {
+// Waits until done() holds; after the patience ran out, fails saying what
+// never came. Returns whether it came.
+bool waitUntil(const std::function<bool()>& done, const std::function<std::string()>& what) {
+    for (DWORD waited = 0; !done(); waited += 10) {
         if (waited >= kPatience) {
-            ADD_FAILURE() << "window \"" << windowText(window) << "\" (" << classOf(window) << ") never went";
-            return;
+            ADD_FAILURE() << what();
+            return false;
         }
-        Sleep(20);
+        Sleep(10);
     }
+    return true;
+}
+
+void waitGone(HWND window) {
+    waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+              [&] { return "window \"" + windowText(window) + "\" (" + classOf(window) + ") never went"; });
 }
 
 struct ToolbarSearch {
@@ -88,11 +97,8 @@ void shiftKey(bool down) {
         ADD_FAILURE() << "xdotool did not start: " << command;
         return;
     }
-    for (DWORD waited = 0; waited < kPatience; waited += 10) {
-        if ((GetAsyncKeyState(VK_SHIFT) < 0) == down) return;
-        Sleep(10);
-    }
-    ADD_FAILURE() << "Shift never went " << (down ? "down" : "up") << " at the X server";
+    waitUntil([&] { return (GetAsyncKeyState(VK_SHIFT) < 0) == down; },
+              [&] { return std::string("Shift never went ") + (down ? "down" : "up") + " at the X server"; });
 }
 
 // Keys through the input queue, each pressed and released, to whatever has
@@ -304,15 +310,15 @@ RECT Program::buttonRect(int command, HWND* toolbar) {
 }
 
 bool Program::waitForeground() {
-    for (DWORD waited = 0; waited < kPatience; waited += 20) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(GetForegroundWindow(), &owner);
-        if (owner == process.dwProcessId) return true;
-        SetForegroundWindow(mainWindow());
-        Sleep(20);
-    }
-    ADD_FAILURE() << "the program never came to the front";
-    return false;
+    return waitUntil(
+        [&] {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(GetForegroundWindow(), &owner);
+            if (owner == process.dwProcessId) return true;
+            SetForegroundWindow(mainWindow());
+            return false;
+        },
+        [] { return std::string("the program never came to the front"); });
 }
 
 void Program::openMenu(int command) {
@@ -320,13 +326,9 @@ void Program::openMenu(int command) {
     RECT button = buttonRect(command, &toolbar);
     if (!toolbar || !waitForeground()) return;
     // Not while a box that just closed still holds the window disabled.
-    for (DWORD waited = 0; !IsWindowEnabled(mainWindow()); waited += 20) {
-        if (waited >= kPatience) {
-            ADD_FAILURE() << "the main window stayed disabled";
-            return;
-        }
-        Sleep(20);
-    }
+    if (!waitUntil([&] { return IsWindowEnabled(mainWindow()) != 0; },
+                   [] { return std::string("the main window stayed disabled"); }))
+        return;
     SendMessageA(mainWindow(), WM_NULL, 0, 0);  // what came before is done
     // The pointer out of the way: a menu opening under it highlights an item.
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
