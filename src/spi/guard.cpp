@@ -12,7 +12,6 @@ struct GuardFrame {
     void* jump[5];  // __builtin_setjmp's buffer: where to resume
     uintptr_t base, end;
     void* exceptionList;  // the 32-bit handler chain at the call, put back after a fault
-    volatile LONG faulted;
 };
 
 thread_local GuardFrame* current = nullptr;
@@ -53,7 +52,6 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers) {
     if (!frame || !hardwareFault(pointers->ExceptionRecord->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
     uintptr_t at = reinterpret_cast<uintptr_t>(pointers->ExceptionRecord->ExceptionAddress);
     if (at < frame->base || at >= frame->end) return EXCEPTION_CONTINUE_SEARCH;
-    frame->faulted = 1;
     current = nullptr;
     archContextResume(*pointers->ContextRecord, frame->jump);
     return EXCEPTION_CONTINUE_EXECUTION;
