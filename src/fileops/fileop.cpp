@@ -10,7 +10,7 @@
 #include "app/text.h"
 #include "resource.h"
 #include "search/scan.h"
-#include "ui/lists.h"
+#include "ui/resultlist.h"
 #include "ui/mainwnd.h"
 
 namespace {
@@ -31,17 +31,9 @@ bool pathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-int checkedRowCount(HWND list) {
-    int checked = 0;
-    for (int row = 0, count = listRowCount(list); row < count; ++row) {
-        if (listCheckImage(list, row) != kCheckImageUnchecked) ++checked;
-    }
-    return checked;
-}
-
 // Counts, confirms and starts the worker; see fileOpCopy.
 void launch(HWND owner, const FileOpJob& job, int textId, int captionId, UINT icon) {
-    int count = checkedRowCount(mainResultList(owner));
+    int count = static_cast<int>(resultsCheckedCount(resultStore(owner)));
     if (count == 0) {
         resMessageBox(owner, IDS_NO_CHECKED, kCaptionError, MB_OK | MB_ICONERROR);
         return;
@@ -248,33 +240,37 @@ Outcome removeRow(const FileOpJob& job, const char* source) {
     return DeleteFileA(source) ? Outcome::done : Outcome::failed;
 }
 
-// Works through the checked rows from the top; a row whose file left the
-// list's folder is deleted from it.
-void processRows(const FileOpJob& job, HWND list) {
+// Works through the checked rows from the top, asking the window for each
+// (the result store is the window thread's); a row whose file left the
+// list's folder leaves the list.
+void processRows(const FileOpJob& job) {
     const char* failed = job.operation != kFileOpDelete ? kTransferFailed : job.toTrash ? kTrashFailed : kDeleteFailed;
     Placed placed = {};
-    int count = listRowCount(list);
-    for (int row = 0; row < count; ++row) {
-        if (listCheckImage(list, row) == kCheckImageUnchecked) continue;
+    for (uint32_t from = 0;;) {
         char source[kPathSize + 1] = {};  // the path and the second NUL of the shell's list
+        int row = static_cast<int>(SendMessageA(job.owner, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(source)));
+        if (row < 0) break;
+        from = static_cast<uint32_t>(row) + 1;
+        // A path that does not fit comes empty: that row's failure; nothing
+        // else is tried in its place.
         Outcome outcome = Outcome::failed;
-        // A path that does not fit is that row's failure; nothing else is
-        // tried in its place.
-        if (resultRowPath(job.owner, row, source))
+        if (source[0])
             outcome = job.operation == kFileOpDelete ? removeRow(job, source) : transferRow(job, source, placed);
         if (outcome == Outcome::skipped) continue;
         if (outcome == Outcome::failed) {
+            // The rows already done leave before the question: the list
+            // shows what is left. The rows before from are fewer then.
+            from -= static_cast<uint32_t>(SendMessageA(job.owner, WMU_RESULTS_COMPACT, 0, 0));
             if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
             continue;
         }
-        if (job.operation == kFileOpCopy) {
-            if (appSettings.UncheckWhenFOPSuccessful) listSetCheckImage(list, row, kCheckImageUnchecked);
-            continue;
+        if (job.operation != kFileOpCopy) {
+            SendMessageA(job.owner, WMU_RESULTS_SETTLE, kSettleRemove, row);
+        } else if (appSettings.UncheckWhenFOPSuccessful) {
+            SendMessageA(job.owner, WMU_RESULTS_SETTLE, kSettleUncheck, row);
         }
-        SendMessageA(list, LVM_DELETEITEM, row, 0);
-        --row;  // the next row moved up into this place
-        --count;
     }
+    SendMessageA(job.owner, WMU_RESULTS_COMPACT, 0, 0);
     placedFree(placed);
 }
 
@@ -311,7 +307,7 @@ DWORD WINAPI fileOpWorker(void* parameter) {
     if (job.destination) destinationTrim(job.destination);
     if (!job.destination || destinationEnter(job.destination)) {
         SendMessageA(status, SB_SIMPLE, TRUE, 0);
-        processRows(job, list);
+        processRows(job);
     }
     SendMessageA(status, SB_SIMPLE, FALSE, 0);
     if (restore) SetCurrentDirectoryA(saved);

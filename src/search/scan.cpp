@@ -12,6 +12,7 @@
 #include "search/header.h"
 #include "spi/plugins.h"
 #include "ui/lists.h"
+#include "ui/results.h"
 #include "ui/mainwnd.h"
 
 namespace {
@@ -20,13 +21,10 @@ namespace {
 // the server, as costly as reading a whole file: the stop test runs at most
 // this often (ms), which still stops a search at once for the user.
 constexpr DWORD kStopPollMs = 20;
-// Found rows reach the list at least this often (ms), so it visibly grows.
-// Each hand-over costs the window thread about ten milliseconds whatever its
-// size (switching the list's drawing back on redraws its scroll bar), so
-// batches are large and come every three quarters of a second; the first
-// comes sooner, so the first rows show at once.
-constexpr DWORD kFirstFlushMs = 100;
-constexpr DWORD kFlushMs = 750;
+// Found rows reach the list at least this often (ms), so it visibly grows:
+// a hand-over costs the window thread a copy of the batch's texts and a new
+// row count, nothing per row.
+constexpr DWORD kFlushMs = 100;
 // The status bar shows the directory being walked at most this often (ms):
 // each new text repaints it, which costs more than walking a small folder,
 // and a name shown for less is not read anyway.
@@ -48,7 +46,6 @@ struct ScanWalk {
     uint32_t byteTotal;  // low 32 bits of each listed size, wrapping
     DWORD lastStopTest;
     DWORD batchStarted;
-    DWORD flushMs;  // age at which a batch is handed over
     RowBatch* batch;  // heap
     char status[kPathSize];  // the directory the status bar is to show
     bool statusDue;          // status differs from what the bar shows
@@ -125,12 +122,12 @@ void addRow(ScanWalk& w, const RowTexts& t) {
     if (b->count == kBatchRows || b->used + need > kBatchPool) flushRows(w);
     if (b->count == 0) w.batchStarted = GetTickCount();
     if (!b->directory) b->directory = poolAdd(*b, t.fullPath);
-    FoundRow& row = b->rows[b->count++];
-    row.fileName = poolAdd(*b, t.fileName);
-    row.pictureSize = poolAdd(*b, t.pictureSize);
-    row.fileSize = poolAdd(*b, t.fileSize);
-    row.fullPath = b->directory;
-    row.handledBy = poolAdd(*b, t.handledBy);
+    uint32_t* text = b->rows[b->count++].text;
+    text[kResultColumnFileName] = poolAdd(*b, t.fileName);
+    text[kResultColumnPictureSize] = poolAdd(*b, t.pictureSize);
+    text[kResultColumnFileSize] = poolAdd(*b, t.fileSize);
+    text[kResultColumnFullPath] = b->directory;
+    text[kResultColumnHandledBy] = poolAdd(*b, t.handledBy);
 }
 
 void showDirectory(ScanWalk& w, DWORD now) {
@@ -139,15 +136,12 @@ void showDirectory(ScanWalk& w, DWORD now) {
     SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(w.status));
 }
 
-// Before every entry: hands waiting rows over once they are flushMs old,
+// Before every entry: hands waiting rows over once they are kFlushMs old,
 // shows the directory being walked once kStatusMs have passed since the
 // last one was shown, and runs the stop test every kStopPollMs.
 bool stopDue(ScanWalk& w) {
     DWORD now = GetTickCount();
-    if (w.batch->count && now - w.batchStarted >= w.flushMs) {
-        flushRows(w);
-        w.flushMs = kFlushMs;
-    }
+    if (w.batch->count && now - w.batchStarted >= kFlushMs) flushRows(w);
     if (w.statusDue && now - w.lastStatus >= kStatusMs) showDirectory(w, now);
     if (now - w.lastStopTest < kStopPollMs) return false;
     w.lastStopTest = now;
@@ -280,7 +274,6 @@ void runWalk(HWND owner, const ScanJob& job) {
     w.recurse = job.recurse;
     w.lastStopTest = GetTickCount();
     w.lastStatus = w.lastStopTest - kStatusMs;  // the first directory shows at once
-    w.flushMs = kFirstFlushMs;
     readConditions(w, mainConditionList(owner));
     readExcludes(w, mainExcludeList(owner));
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
@@ -291,7 +284,7 @@ void runWalk(HWND owner, const ScanJob& job) {
     // scanStart checked the directory; one that vanished since is not walked.
     bool entered = SetCurrentDirectoryA(job.directory) != 0;
     SendMessageA(w.statusBar, SB_SIMPLE, TRUE, 0);
-    SendMessageA(mainResultList(owner), LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(owner, WMU_RESULTS_CLEAR, 0, 0);
     if (entered && w.batch && w.conditions && w.excludes) {
         w.batch->used = 1;
         scanDirectory(w);
@@ -307,21 +300,6 @@ void runWalk(HWND owner, const ScanJob& job) {
 
 void toolbarEnable(HWND toolbar, int command, bool enable) {
     SendMessageA(toolbar, TB_ENABLEBUTTON, command, MAKELPARAM(enable ? TRUE : FALSE, 0));
-}
-
-// Switching the list's drawing back on invalidates all of it, yet only the
-// rows from first on are new: the rows above them, usually all that is on
-// screen, look as they did and are taken out of the update region. Under
-// Wine repainting them costs more than inserting the batch. Called only when
-// nothing else was waiting to be painted.
-void keepRowsAbove(HWND list, int first) {
-    RECT kept;
-    GetClientRect(list, &kept);
-    RECT row = {};
-    row.left = LVIR_BOUNDS;
-    if (SendMessageA(list, LVM_GETITEMRECT, first, reinterpret_cast<LPARAM>(&row)) && row.top < kept.bottom)
-        kept.bottom = row.top;
-    if (kept.bottom > kept.top) ValidateRect(list, &kept);
 }
 
 // True when directory can be made current; the current directory is kept.
@@ -366,34 +344,6 @@ DWORD WINAPI scanWorker(void* parameter) {
     EnableWindow(results, TRUE);
     mainState(owner)->workerThreadId = 0;
     return 0;
-}
-
-void scanInsertRows(HWND list, const RowBatch& batch) {
-    const int first = listRowCount(list);
-    const bool damaged = GetUpdateRect(list, nullptr, FALSE) != 0;  // e.g. uncovered meanwhile
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    int count = first;  // the list's row count, kept here: asking costs a message per row
-    for (uint32_t i = 0; i < batch.count; ++i) {
-        const FoundRow& row = batch.rows[i];
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = count;
-        item.lParam = count;
-        item.pszText = const_cast<char*>(batch.pool + row.fileName);
-        int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        if (index < 0) continue;
-        ++count;
-        const uint32_t columns[] = {row.pictureSize, row.fileSize, row.fullPath, row.handledBy};
-        for (int c = 0; c < 4; ++c) {
-            if (!columns[c]) continue;
-            LVITEMA sub = {};
-            sub.iSubItem = c + 1;
-            sub.pszText = const_cast<char*>(batch.pool + columns[c]);
-            SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-        }
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    if (!damaged) keepRowsAbove(list, first);
 }
 
 bool scanStopRequested(HWND owner) {

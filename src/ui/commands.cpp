@@ -14,6 +14,7 @@
 #include "search/scan.h"
 #include "ui/lists.h"
 #include "ui/mainwnd.h"
+#include "ui/resultlist.h"
 #include "ui/settingsmenu.h"
 
 namespace {

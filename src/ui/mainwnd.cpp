@@ -6,11 +6,11 @@
 #include "app/text.h"
 #include "resource.h"
 #include "search/condition.h"
-#include "search/scan.h"
 #include "ui/commands.h"
 #include "ui/divider.h"
 #include "ui/lists.h"
 #include "ui/pikture.h"
+#include "ui/resultlist.h"
 #include "ui/shellmenu.h"
 #include "ui/toolist.h"
 #include "ui/windowslot.h"
@@ -109,6 +109,8 @@ void setPane(HWND divider, int index, HWND pane) {
 LRESULT onCreate(HWND window) {
     MainWindowState* s = slotStateCreate<MainWindowState>(window);
     if (!s) return -1;
+    s->results = static_cast<ResultList*>(textAlloc(sizeof(ResultList)));
+    if (!s->results) return -1;
     mainCreate(window);
     s->workerThreadId = 0;
     s->shellMenu = nullptr;
@@ -132,6 +134,7 @@ void onClose(HWND window) {
     mainHoldPath(window, nullptr);
     // Each row's Condition is released as the list reports the row's deletion.
     SendMessageA(mainConditionList(window), LVM_DELETEALLITEMS, 0, 0);
+    resultListClear(window);
     PostQuitMessage(0);
 }
 
@@ -156,7 +159,8 @@ void mainCreate(HWND window) {
     HWND root = dividerCreate(window, 0);
     HWND left = dividerCreate(root, 1);
     HWND lowerLeft = dividerCreate(left, 1);
-    HWND result = toolistCreate(root, window);
+    // The result rows are the store's: the list asks for what it shows.
+    HWND result = toolistCreate(root, window, LVS_OWNERDATA);
     HWND condition = toolistCreate(left, window);
     HWND exclude = toolistCreate(lowerLeft, window);
     HWND pikture = piktureCreate(lowerLeft);
@@ -169,7 +173,9 @@ void mainCreate(HWND window) {
     setPane(root, 1, result);
 
     addButtons(toolistPart(result, kToolistToolbar), kResultButtons, GetKeyState(VK_SHIFT) < 0);
-    addColumns(toolistPart(result, kToolistList), kResultColumns);
+    HWND resultList = toolistPart(result, kToolistList);
+    addColumns(resultList, kResultColumns);
+    resultListInit(*s->results, resultList);
 
     addButtons(toolistPart(condition, kToolistToolbar), kConditionButtons, false);
     HWND conditionList = toolistPart(condition, kToolistList);
@@ -216,8 +222,18 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             shellMenuForward(window, message, wParam, lParam);
             break;
         case WMU_SCAN_ROWS:
-            scanInsertRows(mainResultList(window), *reinterpret_cast<const RowBatch*>(lParam));
+            resultListAppend(window, *reinterpret_cast<const RowBatch*>(lParam));
             return 0;
+        case WMU_RESULTS_CLEAR:
+            resultListClear(window);
+            return 0;
+        case WMU_RESULTS_NEXT:
+            return resultListNextChecked(window, static_cast<uint32_t>(wParam), reinterpret_cast<char*>(lParam));
+        case WMU_RESULTS_SETTLE:
+            resultListSettle(window, static_cast<int>(lParam), wParam);
+            return 0;
+        case WMU_RESULTS_COMPACT:
+            return resultListCompact(window);
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -257,28 +273,11 @@ HWND mainResultToolbar(HWND window) {
 }
 
 int resultRowPath(HWND window, int row, char* path) {
-    HWND list = mainResultList(window);
-    char directory[kPathSize + 1];
-    char name[kPathSize + 1];
-    LVITEMA item = {};
-    item.iSubItem = kResultColumnFullPath;
-    item.pszText = directory;
-    item.cchTextMax = sizeof directory;
-    int dirLength = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-    item.iSubItem = kResultColumnFileName;
-    item.pszText = name;
-    item.cchTextMax = sizeof name;
-    int nameLength = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-    path[0] = '\0';
-    // A text that filled its buffer may have been cut: refuse it.
-    if (dirLength >= static_cast<int>(kPathSize) || nameLength >= static_cast<int>(kPathSize)) return 0;
-    if (!strCopyFit(path, kPathSize, directory)) return 0;
-    pathAddBackslash(path, kPathSize);
-    if (!strAppendFit(path, kPathSize, name)) {
+    if (row < 0) {
         path[0] = '\0';
         return 0;
     }
-    return 1;
+    return resultsRowPath(resultStore(window), static_cast<uint32_t>(row), path, kPathSize);
 }
 
 int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job) {

@@ -7,6 +7,7 @@
 #include "app/platform.h"
 
 struct IContextMenu2;
+struct ResultList;
 
 extern const char kMainClass[];  // "trawlixMainWnd"
 
@@ -22,6 +23,7 @@ struct MainWindowState {
     // A path from the prompt that no recent list took: the running or the
     // last worker reads it. Owned here (mainHoldPath).
     char* heldPath;
+    ResultList* results;  // the result store and its list; never released
 };
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -41,8 +43,8 @@ HWND mainResultToolist(HWND window);
 HWND mainResultList(HWND window);
 HWND mainResultToolbar(HWND window);
 
-// The full path of result row: its "FullPath" column, a backslash, its
-// "FileName" column, into path (kPathSize bytes). 1, or 0 (path empty) when
+// The full path of result row: its "FullPath" text, a backslash, its
+// "FileName" text, into path (kPathSize bytes). 1, or 0 (path empty) when
 // the whole path does not fit: a path is never cut.
 int resultRowPath(HWND window, int row, char* path);
 

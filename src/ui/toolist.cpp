@@ -8,6 +8,12 @@ HIMAGELIST toolistImages = nullptr;
 
 namespace {
 
+// What toolistCreate hands to WM_CREATE.
+struct ToolistCreate {
+    HWND owner;
+    DWORD listStyle;
+};
+
 constexpr uint32_t kInitialSortTag = 0xFFFF0000u;
 constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                                 CCS_NODIVIDER | CCS_TOP;  // 0x50000941
@@ -30,7 +36,8 @@ LRESULT installSubclass(HWND window, WNDPROC proc) {
 LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
     ToolistState* s = slotStateCreate<ToolistState>(window);
     if (!s) return -1;
-    s->owner = static_cast<HWND>(create->lpCreateParams);
+    const ToolistCreate& params = *static_cast<const ToolistCreate*>(create->lpCreateParams);
+    s->owner = params.owner;
     HINSTANCE instance = GetModuleHandleA(nullptr);
 
     s->toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", kToolbarStyle, 0, 0, 0, 0, window,
@@ -40,7 +47,7 @@ LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
     SendMessageA(s->toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolistImages));
     SendMessageA(s->toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
 
-    s->list = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, 0, 0, 0, 0, window, nullptr,
+    s->list = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle | params.listStyle, 0, 0, 0, 0, window, nullptr,
                               instance, nullptr);
     toolistKeyProc(s->list, WM_APP, 0, 0);
     SendMessageA(s->list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyle);
@@ -118,7 +125,8 @@ void toolistTerm() {
     toolistImages = nullptr;
 }
 
-HWND toolistCreate(HWND parent, HWND owner) {
+HWND toolistCreate(HWND parent, HWND owner, DWORD listStyle) {
+    ToolistCreate params = {owner, listStyle};
     return CreateWindowExA(WS_EX_CLIENTEDGE, kToolistClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                           parent, nullptr, GetModuleHandleA(nullptr), owner);
+                           parent, nullptr, GetModuleHandleA(nullptr), &params);
 }

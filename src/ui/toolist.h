@@ -34,8 +34,9 @@ int toolistInit();
 // Destroys toolistImages.
 void toolistTerm();
 
-// Creates a visible toolist child of parent that forwards to owner.
-HWND toolistCreate(HWND parent, HWND owner);
+// Creates a visible toolist child of parent that forwards to owner; its list
+// gets listStyle (LVS_OWNERDATA, say) on top of the usual styles.
+HWND toolistCreate(HWND parent, HWND owner, DWORD listStyle = 0);
 
 // Subclass procedures, installed by sending the window WM_APP through them.
 // toolistKeyProc sends Return and Tab to the parent instead of the window;

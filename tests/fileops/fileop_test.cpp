@@ -21,6 +21,7 @@
 #include "support/testdirs.h"
 #include "support/windows.h"
 #include "ui/lists.h"
+#include "ui/resultlist.h"
 #include "ui/mainwnd.h"
 
 namespace {
@@ -66,27 +67,22 @@ protected:
     void rowsFor(const std::string& from, const Files& files) {
         for (const auto& [name, content] : files) {
             ASSERT_TRUE(writeFile(from + "\\" + name, content));
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT;
-            item.iItem = listRowCount(list);
-            item.pszText = const_cast<char*>(name.c_str());
-            int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-            LVITEMA sub = {};
-            sub.iSubItem = kResultColumnFullPath;
-            sub.pszText = const_cast<char*>(from.c_str());
-            SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
-            listSetCheckImage(list, row, kCheckImageChecked);
+            testAddResults(window, {{name, "", "", from, ""}});
+            testSetResultCheck(window, listRowCount(list) - 1, kCheckImageChecked);
         }
     }
     void uncheck(const std::string& name) {
         for (int r = 0; r < listRowCount(list); ++r)
-            if (listCellText(list, r, 0) == name) listSetCheckImage(list, r, kCheckImageUnchecked);
+            if (listCellText(list, r, 0) == name) testSetResultCheck(window, r, kCheckImageUnchecked);
     }
-    // The rows in order, a checked one marked with "*".
+    // The rows in order, a checked one marked with "*", as the list answers
+    // another program.
     std::vector<std::string> rows() {
         std::vector<std::string> all;
-        for (int r = 0; r < listRowCount(list); ++r)
-            all.push_back(listCellText(list, r, 0) + (listCheckImage(list, r) == kCheckImageChecked ? "*" : ""));
+        for (int r = 0; r < listRowCount(list); ++r) {
+            UINT image = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, r, LVIS_STATEIMAGEMASK)) >> 12;
+            all.push_back(listCellText(list, r, 0) + (image == kCheckImageChecked ? "*" : ""));
+        }
         return all;
     }
     // Launches, answering the message boxes in turn with answers (the
@@ -139,7 +135,7 @@ TEST_F(FileOps, EachClashPolicyKeepsEveryFileItDoesNotReplace) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.policy);
         TempFolder source, target;
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
         rowsFor(source.path, sources);
         for (const auto& [name, content] : held) writeFile(target.path + "\\" + name, content);
         appSettings.HowtoWhenAlreadyExist = c.policy;
@@ -178,7 +174,7 @@ TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.toTrash) + " " + std::to_string(c.answer));
         TempFolder folder;
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
         rowsFor(folder.path, {{"1.jpg", "1"}, {"2.jpg", "2"}, {"3.jpg", "3"}});
         HANDLE lock = CreateFileA((folder.path + "\\2.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -194,7 +190,7 @@ TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
 
 TEST_F(FileOps, AMissingNestedDestinationIsMadeOnlyWhenTheUserAgrees) {
     for (int answer : {IDYES, IDNO}) {
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
         TempFolder source, base;
         rowsFor(source.path, {{"sunset.jpg", "sun"}});
         std::string nested = base.path + "\\new\\deeper\\dir";
@@ -219,22 +215,15 @@ TEST_F(FileOps, ATargetPastThePathLimitFailsThatRowAndTouchesNothingElse) {
     std::string longName = std::string(30, 'n') + ".jpg";
     rowsFor(from.path, {{longName, "long"}, {"a.jpg", "a"}});
     // And a source whose folder alone is past the limit.
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.pszText = const_cast<char*>("b.jpg");
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     std::string deep = from.path + "\\" + std::string(300, 'x');
-    LVITEMA sub = {};
-    sub.iSubItem = kResultColumnFullPath;
-    sub.pszText = const_cast<char*>(deep.c_str());
-    SendMessageA(list, LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&sub));
-    listSetCheckImage(list, 0, kCheckImageChecked);
+    testAddResults(window, {{"b.jpg", "", "", deep, ""}});
+    testSetResultCheck(window, 2, kCheckImageChecked);
 
     auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES, IDYES, IDYES});
     EXPECT_EQ(texts, (std::vector<std::string>{texts.at(0), kTransferFailed, kTransferFailed}));
     EXPECT_EQ(folderFiles(destination), (Files{{"a.jpg", "a"}}));
     EXPECT_EQ(folderFiles(from.path), (Files{{longName, "long"}}));
-    EXPECT_EQ(rows(), (std::vector<std::string>{"b.jpg*", longName + "*"}));
+    EXPECT_EQ(rows(), (std::vector<std::string>{longName + "*", "b.jpg*"}));
 }
 
 TEST_F(FileOps, ADriveRootKeepsItsBackslash) {
@@ -314,7 +303,7 @@ TEST_F(FileOps, AFullOrReadOnlyDiskOrALockedSourceFailsItsRowAndLosesNothing) {
         if (destination.empty()) GTEST_SKIP() << "no small disks were mounted (tests/fileops/mounts.sh needs root)";
         for (const auto& [name, bytes] : folderFiles(destination)) DeleteFileA((destination + "\\" + name).c_str());
         for (const auto& [name, bytes] : c.held) ASSERT_TRUE(writeFile(destination + "\\" + name, bytes));
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
         rowsFor(source.path, sources);
         HANDLE lock = c.lockBig ? CreateFileA((source.path + "\\b.jpg").c_str(), GENERIC_READ, 0, nullptr,
                                               OPEN_EXISTING, 0, nullptr)
@@ -346,7 +335,7 @@ TEST_F(FileOps, SameNamedFilesFromTwoFoldersBothArriveWhateverThePolicy) {
         SCOPED_TRACE(policy);
         TempFolder source, target;
         ASSERT_TRUE(CreateDirectoryA((source.path + "\\sub").c_str(), nullptr));
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
         rowsFor(source.path, {{"a.bmp", "first"}});
         rowsFor(source.path + "\\sub", {{"a.bmp", "second"}});
         appSettings.HowtoWhenAlreadyExist = policy;

@@ -23,6 +23,7 @@
 #include "support/windows.h"
 #include "ui/lists.h"
 #include "ui/mainwnd.h"
+#include "ui/resultlist.h"
 
 namespace {
 
@@ -132,13 +133,7 @@ TEST_F(Search, ListsMatchesInWalkOrderWithTheirTextsTotalsAndInsertIndex) {
     EXPECT_EQ(got[1], "c.bmp|640 x 480|54|" + root.path + "\\sub|");
     EXPECT_EQ(status(), summary(2, 108));
     HWND list = mainResultList(window);
-    for (int r = 0; r < 2; ++r) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = r;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        EXPECT_EQ(item.lParam, r);
-    }
+    for (uint32_t r = 0; r < 2; ++r) EXPECT_EQ(resultStore(window).rows[r].insertIndex, r);
     EXPECT_TRUE(IsWindowEnabled(list));
     EXPECT_FALSE(SendMessageA(mainResultToolbar(window), TB_ISBUTTONENABLED, CMD_STOP, 0));
 }
@@ -326,17 +321,11 @@ TEST_F(Search, NamesWithABackslashTrailByteAreFoundAndExcludedByWholeCharacters)
 
 namespace {
 
-// A batch of count rows named r0, r1, ... for scanInsertRows.
-std::unique_ptr<RowBatch> rowBatch(uint32_t count) {
-    std::unique_ptr<RowBatch> batch(new RowBatch());
-    batch->used = 1;
-    for (uint32_t i = 0; i < count; ++i) {
-        std::string name = "r" + std::to_string(i);
-        memcpy(batch->pool + batch->used, name.c_str(), name.size() + 1);
-        batch->rows[batch->count++] = FoundRow{batch->used, 0, 0, 0, 0};
-        batch->used += static_cast<uint32_t>(name.size() + 1);
-    }
-    return batch;
+// count rows named r0, r1, ... as one batch.
+std::vector<TestResultRow> rowBatch(int count) {
+    std::vector<TestResultRow> rows;
+    for (int i = 0; i < count; ++i) rows.push_back({"r" + std::to_string(i), "", "", "", ""});
+    return rows;
 }
 
 bool rowWaitsForPaint(HWND list, int row) {
@@ -355,11 +344,11 @@ bool rowWaitsForPaint(HWND list, int row) {
 TEST_F(Search, ABatchRepaintsItsRowsAndWhatWasDamagedOnly) {
     HWND list = mainResultList(window);
     for (bool damagedBefore : {false, true}) {
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-        scanInsertRows(list, *rowBatch(2));
+        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        testAddResults(window, rowBatch(2));
         UpdateWindow(list);
         if (damagedBefore) InvalidateRect(list, nullptr, FALSE);
-        scanInsertRows(list, *rowBatch(2));
+        testAddResults(window, rowBatch(2));
         EXPECT_EQ(rowWaitsForPaint(list, 0), damagedBefore);
         EXPECT_TRUE(rowWaitsForPaint(list, 2)) << damagedBefore;
         EXPECT_TRUE(rowWaitsForPaint(list, 3)) << damagedBefore;

@@ -39,3 +39,12 @@ void testMainWindowClose(HWND window);
 
 // The text of a list-view cell.
 std::string listCellText(HWND list, int row, int column);
+
+// A result row as a search hands it over; texts left out are empty.
+struct TestResultRow {
+    std::string name, picture, size, folder, handledBy;
+};
+// Appends rows to window's result list the way a search does, as one batch.
+void testAddResults(HWND window, const std::vector<TestResultRow>& rows);
+// Sets a result row's check image as a click on its box would leave it.
+void testSetResultCheck(HWND window, int row, int image);

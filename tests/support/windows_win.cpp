@@ -1,11 +1,16 @@
 #include "support/windows.h"
 
 #include <commctrl.h>
+#include <string.h>
+
+#include <memory>
 
 #include "app/startup.h"
+#include "resource.h"
 #include "ui/divider.h"
 #include "ui/mainwnd.h"
 #include "ui/pikture.h"
+#include "ui/resultlist.h"
 #include "ui/toolist.h"
 
 namespace {
@@ -99,4 +104,30 @@ std::string listCellText(HWND list, int row, int column) {
     item.cchTextMax = sizeof text;
     SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     return text;
+}
+
+void testAddResults(HWND window, const std::vector<TestResultRow>& rows) {
+    std::unique_ptr<RowBatch> batch(new RowBatch());
+    batch->used = 1;
+    auto add = [&](const std::string& text) -> uint32_t {
+        if (text.empty()) return 0;
+        uint32_t at = batch->used;
+        memcpy(batch->pool + at, text.c_str(), text.size() + 1);
+        batch->used += static_cast<uint32_t>(text.size() + 1);
+        return at;
+    };
+    for (const TestResultRow& row : rows) {
+        FoundRow& found = batch->rows[batch->count++];
+        found.text[kResultColumnFileName] = add(row.name);
+        found.text[kResultColumnPictureSize] = add(row.picture);
+        found.text[kResultColumnFileSize] = add(row.size);
+        found.text[kResultColumnFullPath] = add(row.folder);
+        found.text[kResultColumnHandledBy] = add(row.handledBy);
+    }
+    SendMessageA(window, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(batch.get()));
+}
+
+void testSetResultCheck(HWND window, int row, int image) {
+    resultStore(window).rows[row].check = static_cast<uint8_t>(image);
+    InvalidateRect(mainResultList(window), nullptr, FALSE);
 }

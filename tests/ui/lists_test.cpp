@@ -19,6 +19,7 @@
 #include "support/windows.h"
 #include "ui/lists.h"
 #include "ui/mainwnd.h"
+#include "ui/resultlist.h"
 #include "ui/toolist.h"
 
 namespace {
@@ -44,21 +45,11 @@ protected:
         testMainWindowClose(window);
     }
 
-    // Result rows as the search appends them: item data = row count at insertion.
+    // Result rows as the search appends them.
     void addResults(const std::vector<std::pair<std::string, std::string>>& nameAndSize) {
-        for (const auto& row : nameAndSize) {
-            int index = rowCount(results);
-            LVITEMA item = {};
-            item.mask = LVIF_TEXT | LVIF_PARAM;
-            item.iItem = index;
-            item.lParam = index;
-            item.pszText = const_cast<char*>(row.first.c_str());
-            SendMessageA(results, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-            LVITEMA sub = {};
-            sub.iSubItem = 2;
-            sub.pszText = const_cast<char*>(row.second.c_str());
-            SendMessageA(results, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&sub));
-        }
+        std::vector<TestResultRow> rows;
+        for (const auto& row : nameAndSize) rows.push_back({row.first, "", row.second, "", ""});
+        testAddResults(window, rows);
     }
     std::string names() {
         std::string all;
@@ -79,12 +70,7 @@ protected:
             all += std::to_string(SendMessageA(results, LVM_GETITEMSTATE, r, LVIS_STATEIMAGEMASK) >> 12);
         return all;
     }
-    void setCheck(int row, int image) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_STATEIMAGEMASK;
-        item.state = INDEXTOSTATEIMAGEMASK(image);
-        SendMessageA(results, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
+    void setCheck(int row, int image) { testSetResultCheck(window, row, image); }
     void focusRow(HWND list, int row) {
         LVITEMA item = {};
         item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;

@@ -184,14 +184,9 @@ TEST_F(MainWindow, ClosingReleasesEveryConditionAndQuits) {
 
 TEST_F(MainWindow, ResultRowPathJoinsFolderAndNameButNeverCuts) {
     HWND list = mainResultList(window);
-    auto addRow = [list](const std::string& name, const std::string& folder) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = ListView_GetItemCount(list);
-        item.pszText = const_cast<char*>(name.c_str());
-        int row = ListView_InsertItem(list, &item);
-        ListView_SetItemText(list, row, 3, const_cast<char*>(folder.c_str()));
-        return row;
+    auto addRow = [&](const std::string& name, const std::string& folder) {
+        testAddResults(window, {{name, "", "", folder, ""}});
+        return ListView_GetItemCount(list) - 1;
     };
     char path[kPathSize];
     int row = addRow("dawn.jpg", "D:\\walls");

@@ -1,0 +1,173 @@
+// The result list's actions at collection scale, in the real main window:
+// for each row count given, the rows are handed over in the search's batches,
+// then each action is timed from its message until the list has painted
+// again; and the committed private memory (the address space walked with
+// VirtualQuery) once the rows are in. The baseline, measured in the same run,
+// is handing the rows over. Usage: list_bench ROWS...
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <memory>
+
+#include "app/startup.h"
+#include "app/text.h"
+#include "resource.h"
+#include "ui/divider.h"
+#include "ui/mainwnd.h"
+#include "ui/pikture.h"
+#include "ui/resultlist.h"
+#include "ui/toolist.h"
+
+namespace {
+
+double seconds() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double committedMb() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+    }
+    return total / 1048576.0;
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+uint32_t poolAdd(RowBatch& batch, const char* text) {
+    uint32_t at = batch.used;
+    size_t length = strlen(text) + 1;
+    memcpy(batch.pool + at, text, length);
+    batch.used += static_cast<uint32_t>(length);
+    return at;
+}
+
+// rows rows like a search's: names in no order, a folder per 500 rows.
+double fill(HWND window, uint32_t rows) {
+    std::unique_ptr<RowBatch> batch(new RowBatch());
+    double took = 0;
+    for (uint32_t first = 0; first < rows; first += kBatchRows) {
+        batch->count = 0;
+        batch->used = 1;
+        uint32_t folder = 0;
+        for (uint32_t i = first; i < rows && i < first + kBatchRows; ++i) {
+            char text[64];
+            if (i % 500 == 0 || !folder) {
+                snprintf(text, sizeof text, "C:\\pictures\\set %05u", i / 500);
+                folder = poolAdd(*batch, text);
+            }
+            uint32_t* row = batch->rows[batch->count++].text;
+            snprintf(text, sizeof text, "IMG_%08u.jpg", (i * 2654435761u) % 100000000u);
+            row[kResultColumnFileName] = poolAdd(*batch, text);
+            row[kResultColumnPictureSize] = poolAdd(*batch, "1920 x 1080");
+            snprintf(text, sizeof text, "%u", 100000 + (i * 40503u) % 9000000u);
+            row[kResultColumnFileSize] = poolAdd(*batch, text);
+            row[kResultColumnFullPath] = folder;
+            row[kResultColumnHandledBy] = 0;
+        }
+        double start = seconds();
+        SendMessageA(window, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(batch.get()));
+        took += seconds() - start;
+    }
+    pump();
+    return took;
+}
+
+// How long the window is busy with message and the repaint it causes.
+double timeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    double start = seconds();
+    SendMessageA(window, message, wParam, lParam);
+    if (IsWindow(window)) UpdateWindow(window);
+    pump();
+    return seconds() - start;
+}
+
+double timeSort(HWND window, int column) {
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = mainResultList(window);
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    return timeMessage(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+}
+
+// A move's worker as it asks the window: every checked row, each settled
+// as removed.
+DWORD WINAPI removeAll(void* parameter) {
+    HWND window = static_cast<HWND>(parameter);
+    char path[kPathSize + 1];
+    for (uint32_t from = 0;;) {
+        int row = static_cast<int>(SendMessageA(window, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(path)));
+        if (row < 0) break;
+        SendMessageA(window, WMU_RESULTS_SETTLE, 1, row);
+        from = static_cast<uint32_t>(row) + 1;
+    }
+    SendMessageA(window, WMU_RESULTS_COMPACT, 0, 0);
+    return 0;
+}
+
+double timeRemoveAll(HWND window) {
+    double start = seconds();
+    HANDLE worker = CreateThread(nullptr, 0, removeAll, window, 0, nullptr);
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) pump();
+    CloseHandle(worker);
+    UpdateWindow(window);
+    pump();
+    return seconds() - start;
+}
+
+void report(const char* what, double took, double target, double baseline) {
+    printf("  %-34s %8.3f s  (target %.1f s: %s; ratio to hand-over %.2f)\n", what, took, target,
+           took <= target ? "met" : "MISSED", took / baseline);
+}
+
+void bench(uint32_t rows) {
+    HWND window = mainWindowCreate();
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    pump();
+    double before = committedMb();
+    double handOver = fill(window, rows);
+    double after = committedMb();
+    double target = rows <= 100000 ? 0.1 : 1.0;
+    double memoryTarget = rows <= 100000 ? 40 : 150;
+    printf("%u rows: hand-over %.3f s in all; committed private memory %.1f MB (%.1f MB before the rows; "
+           "target %.0f MB: %s)\n",
+           rows, handOver, after, before, memoryTarget, after <= memoryTarget ? "met" : "MISSED");
+    report("second Find empties the list", timeMessage(window, WMU_RESULTS_CLEAR, 0, 0), target, handOver);
+    fill(window, rows);
+    report("sort by name", timeSort(window, 0), target, handOver);
+    report("sort by name, descending", timeSort(window, 0), target, handOver);
+    report("sort by size", timeSort(window, 2), target, handOver);
+    report("check all", timeMessage(window, WM_COMMAND, IDM_CHECK_ALL, 0), target, handOver);
+    report("remove all rows as a move does", timeRemoveAll(window), target, handOver);
+    fill(window, rows);
+    report("close", timeMessage(window, WM_CLOSE, 0, 0), target, handOver);
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    UnregisterClassA(kMainClass, GetModuleHandleA(nullptr));  // made anew by the next window
+    fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InitCommonControls();
+    CoInitialize(nullptr);
+    if (!dividerInit() || !toolistInit() || !piktureInit()) return 1;
+    for (int i = 1; i < argc; ++i) bench(static_cast<uint32_t>(strtoul(argv[i], nullptr, 10)));
+    ExitProcess(0);
+}

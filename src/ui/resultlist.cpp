@@ -1,0 +1,241 @@
+#include "ui/resultlist.h"
+
+#include <string.h>
+
+#include "app/text.h"
+#include "ui/lists.h"
+#include "ui/mainwnd.h"
+
+namespace {
+
+// Rows a file action settled as removed leave the list at most this often
+// (ms): each compaction moves every row after them.
+constexpr DWORD kCompactMs = 250;
+// A sort key of up to 29 characters fits easily in this many bytes.
+constexpr int kWideSortText = 64;
+
+ResultList& resultList(HWND window) {
+    return *mainState(window)->results;
+}
+
+// Tells the list its row count. Rows already shown stay as they are, and the
+// view does not scroll: only what changed is painted.
+void showCount(HWND list, const ResultStore& store, bool repaintAll) {
+    SendMessageA(list, LVM_SETITEMCOUNT, store.count,
+                 repaintAll ? 0 : LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void redrawRow(HWND list, int row) {
+    SendMessageA(list, LVM_REDRAWITEMS, row, row);
+}
+
+void setFocusRow(HWND list, int row) {
+    LVITEMA item = {};
+    item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The list keeps focus and selection by position; after the rows moved, the
+// focus goes back to the row it was on (none when that row left), the
+// selection with it, and the view stays where it was.
+template <typename Reorder>
+void reorderKeepingFocus(HWND window, Reorder reorder) {
+    ResultList& r = resultList(window);
+    HWND list = resultList(window).list;
+    int focused = listFocusedRow(list);
+    bool hadFocus = focused >= 0 && static_cast<uint32_t>(focused) < r.store.count;
+    uint32_t focusedIndex = hadFocus ? r.store.rows[focused].insertIndex : 0;
+    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    reorder(r.store);
+    // Emptying the count drops every selection range at once; clearing them
+    // row by row would cost a call per row.
+    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
+    int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (top > 0 && r.store.count) {
+        int last = top + perPage - 1;
+        SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<uint32_t>(last) < r.store.count ? last : r.store.count - 1, FALSE);
+    }
+    int row = hadFocus ? resultsFindInsertIndex(r.store, focusedIndex) : -1;
+    if (row >= 0) {
+        r.refocusing = true;
+        setFocusRow(list, row);
+        r.refocusing = false;
+    }
+    InvalidateRect(list, nullptr, FALSE);
+}
+
+uint32_t compactNow(HWND window) {
+    ResultList& r = resultList(window);
+    r.compactedAt = GetTickCount();
+    uint32_t gone = 0;
+    if (r.store.marked) reorderKeepingFocus(window, [&](ResultStore& store) { gone = resultsCompact(store); });
+    return gone;
+}
+
+void copyCut(char* to, int size, const char* text) {
+    if (size <= 0) return;
+    size_t length = strlen(text);
+    if (length >= static_cast<size_t>(size)) length = static_cast<size_t>(size) - 1;
+    memcpy(to, text, length);
+    to[length] = '\0';
+}
+
+void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
+    LVITEMA& item = info.item;
+    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
+    const ResultRow& row = store.rows[item.iItem];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.iSubItem >= 0 && item.iSubItem < kResultColumnCount)
+        copyCut(item.pszText, item.cchTextMax, row.text[item.iSubItem]);
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK))
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.check);
+}
+
+void onDispInfoWide(const ResultStore& store, NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
+    const ResultRow& row = store.rows[item.iItem];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iSubItem >= 0 &&
+        item.iSubItem < kResultColumnCount) {
+        int got = MultiByteToWideChar(CP_ACP, 0, row.text[item.iSubItem], -1, item.pszText, item.cchTextMax);
+        if (got == 0) item.pszText[item.cchTextMax - 1] = L'\0';
+    }
+    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK))
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.check);
+}
+
+// A click on a row's check box. The list's own toggling does nothing for
+// rows it does not keep, so the program toggles the row itself.
+void onClick(HWND window, const NMITEMACTIVATE& click) {
+    LVHITTESTINFO hit = {};
+    hit.pt = click.ptAction;
+    int row = static_cast<int>(SendMessageA(click.hdr.hwndFrom, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) resultListToggle(window, row);
+}
+
+void setAllChecks(HWND window, uint8_t image) {
+    resultsCheckAll(resultList(window).store, image);
+    InvalidateRect(resultList(window).list, nullptr, FALSE);
+}
+
+}  // namespace
+
+void resultListInit(ResultList& r, HWND list) {
+    r.list = list;
+    SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+}
+
+ResultStore& resultStore(HWND window) {
+    return resultList(window).store;
+}
+
+void resultListAppend(HWND window, const RowBatch& batch) {
+    ResultStore& store = resultList(window).store;
+    if (resultsAppend(store, batch)) showCount(resultList(window).list, store, false);
+}
+
+void resultListClear(HWND window) {
+    ResultStore& store = resultList(window).store;
+    resultsClear(store);
+    showCount(resultList(window).list, store, true);
+}
+
+int resultListNextChecked(HWND window, uint32_t from, char* path) {
+    ResultList& r = resultList(window);
+    path[0] = '\0';
+    // Every marked row lies before from: the worker settles rows in order.
+    if (r.store.marked && GetTickCount() - r.compactedAt >= kCompactMs) {
+        uint32_t gone = compactNow(window);
+        from = from >= gone ? from - gone : 0;
+    }
+    int32_t row = resultsNextChecked(r.store, from);
+    if (row >= 0) resultsRowPath(r.store, static_cast<uint32_t>(row), path, kPathSize);
+    return row;
+}
+
+void resultListSettle(HWND window, int row, WPARAM how) {
+    ResultList& r = resultList(window);
+    if (row < 0 || static_cast<uint32_t>(row) >= r.store.count) return;
+    if (how == kSettleRemove) {
+        if (!r.store.marked) r.compactedAt = GetTickCount();
+        resultsMarkRemoved(r.store, static_cast<uint32_t>(row));
+        return;
+    }
+    r.store.rows[row].check = kCheckImageUnchecked;
+    redrawRow(resultList(window).list, row);
+}
+
+uint32_t resultListCompact(HWND window) {
+    return compactNow(window);
+}
+
+void resultListSort(HWND window, int column, bool descending) {
+    reorderKeepingFocus(window, [&](ResultStore& store) { resultsSort(store, column, descending, resultSortKey); });
+}
+
+void checkAll(HWND window) {
+    setAllChecks(window, kCheckImageChecked);
+}
+
+void uncheckAll(HWND window) {
+    setAllChecks(window, kCheckImageUnchecked);
+}
+
+void checkInvert(HWND window) {
+    resultsCheckInvert(resultList(window).store);
+    InvalidateRect(resultList(window).list, nullptr, FALSE);
+}
+
+void checkToggleAll(HWND window) {
+    if (resultsCheckedCount(resultList(window).store) == 0) {
+        checkAll(window);
+    } else {
+        uncheckAll(window);
+    }
+}
+
+void resultListPreview(HWND window, int row) {
+    char path[kPathSize];
+    bool known = resultRowPath(window, row, path) != 0;
+    SendMessageA(mainPikture(window), WM_USER, 0, known ? reinterpret_cast<LPARAM>(path) : 0);
+}
+
+void resultListToggle(HWND window, int row) {
+    ResultList& r = resultList(window);
+    if (row < 0 || static_cast<uint32_t>(row) >= r.store.count) return;
+    resultsCheckToggle(r.store, static_cast<uint32_t>(row));
+    HWND list = resultList(window).list;
+    redrawRow(list, row);
+    // As for any state change of the focused row, its picture is shown again.
+    if (row == listFocusedRow(list)) resultListPreview(window, row);
+}
+
+bool resultListOnNotify(HWND window, const NMHDR& header) {
+    switch (header.code) {
+    case LVN_GETDISPINFOA:
+        onDispInfo(resultList(window).store, *reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
+        return true;
+    case LVN_GETDISPINFOW:
+        onDispInfoWide(resultList(window).store, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        return true;
+    case NM_CLICK:
+        onClick(window, reinterpret_cast<const NMITEMACTIVATE&>(header));
+        return true;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE)
+            resultListToggle(window, listFocusedRow(header.hwndFrom));
+        return true;
+    }
+    return false;
+}
+
+size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t keySize) {
+    // lstrcmpA compares in the thread's locale after converting from the ANSI
+    // code page; a key made the same way orders texts the same way.
+    WCHAR wide[kWideSortText];
+    int count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
+    if (count <= 0) return 0;
+    int got = LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, wide, count, reinterpret_cast<WCHAR*>(key),
+                           static_cast<int>(keySize));
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}

@@ -1,0 +1,71 @@
+// The result list: an owner-data list view that shows the main window's
+// result store. It asks for each visible row's texts and check image; the
+// store is changed only here, on the window thread, and the list is told the
+// new row count after every change.
+#pragma once
+
+#include <stdint.h>
+
+#include "app/platform.h"
+
+#include <commctrl.h>
+
+#include "ui/results.h"
+
+// One per main window (MainWindowState::results); never released.
+struct ResultList {
+    ResultStore store;
+    HWND list;  // the owner-data list view that shows store
+    // The program is putting the focus back on the row it was on before a
+    // reorder: the preview already shows that row.
+    bool refocusing;
+    DWORD compactedAt;  // tick of the last compaction during a file action
+};
+
+// How a file action settles a row (WMU_RESULTS_SETTLE).
+constexpr WPARAM kSettleUncheck = 0;
+constexpr WPARAM kSettleRemove = 1;
+
+// Ties r to list, a list view created with LVS_OWNERDATA, and makes the list
+// ask for check images too.
+void resultListInit(ResultList& r, HWND list);
+
+ResultStore& resultStore(HWND window);
+
+// Appends a batch of found rows (WMU_SCAN_ROWS); the rows above are not
+// painted again.
+void resultListAppend(HWND window, const RowBatch& batch);
+// Empties the store and the list (WMU_RESULTS_CLEAR).
+void resultListClear(HWND window);
+
+// For a file action's worker (WMU_RESULTS_NEXT): the first checked row at or
+// after from, its full path in path (kPathSize bytes, empty when it does not
+// fit), or -1. Rows settled as removed leave the list at most every quarter
+// second; from counts the rows as they were before that.
+int resultListNextChecked(HWND window, uint32_t from, char* path);
+// Unchecks row, or marks it to leave the list (WMU_RESULTS_SETTLE).
+void resultListSettle(HWND window, int row, WPARAM how);
+// Removes the rows marked to leave (WMU_RESULTS_COMPACT); returns how many.
+uint32_t resultListCompact(HWND window);
+
+// Sorts by column (descending when asked); column < 0: the order found.
+void resultListSort(HWND window, int column, bool descending);
+
+// The check-state operations on every row.
+void checkAll(HWND window);
+void uncheckAll(HWND window);
+void checkInvert(HWND window);
+// Checks every row when none is checked, else unchecks every row.
+void checkToggleAll(HWND window);
+// Toggles row's check mark; the focused row is previewed again.
+void resultListToggle(HWND window, int row);
+
+// Shows row's picture in the preview (nothing for a path that does not fit).
+void resultListPreview(HWND window, int row);
+
+// The sort key of a text as lstrcmpA orders texts (a ResultKeyFn).
+size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t keySize);
+
+// The result list's own notifications: row texts and check images asked
+// for, a click on a check box, Space. Returns true when handled.
+bool resultListOnNotify(HWND window, const NMHDR& header);

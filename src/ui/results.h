@@ -1,0 +1,100 @@
+// The result store: every row a search found, kept by the main window and
+// touched only on its thread; the owner-data result list shows it row by row
+// on demand. The rows' texts come from the search worker in batches and stay
+// in the batch's own pool block until the store is emptied.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+// Result-list columns.
+constexpr int kResultColumnFileName = 0;
+constexpr int kResultColumnPictureSize = 1;
+constexpr int kResultColumnFileSize = 2;
+constexpr int kResultColumnFullPath = 3;
+constexpr int kResultColumnHandledBy = 4;
+constexpr int kResultColumnCount = 5;
+
+// Rows found by the worker and not yet in the store. Texts live in pool; a
+// row names them by offset, 0 being the empty text. Filled on the worker
+// thread, appended on the window thread while the worker waits.
+constexpr uint32_t kBatchRows = 4096;
+constexpr uint32_t kBatchPool = 1024 * 1024;
+struct FoundRow {
+    uint32_t text[kResultColumnCount];  // offsets into pool, by column
+};
+struct RowBatch {
+    uint32_t count;
+    uint32_t used;       // bytes of pool in use; offset 0 is the empty text
+    uint32_t directory;  // offset of the current directory's text, 0 when not copied yet
+    FoundRow rows[kBatchRows];
+    char pool[kBatchPool];
+};
+
+// Check-box state images of a row.
+constexpr uint8_t kCheckImageUnchecked = 1;
+constexpr uint8_t kCheckImageChecked = 2;
+
+struct ResultRow {
+    const char* text[kResultColumnCount];  // into the store's blocks; never null
+    uint32_t insertIndex;  // rows appended before it in this search: unique, never changes
+    uint32_t fileSize;     // the number the FileSize text begins with
+    uint8_t check;         // state image; every image but kCheckImageUnchecked counts as checked
+    uint8_t removed;       // marked by resultsMarkRemoved, gone at the next resultsCompact
+};
+
+struct ResultBlock;
+
+// Zero-filled is empty. rows[0..count) in the order shown.
+struct ResultStore {
+    ResultRow* rows;
+    uint32_t count;
+    uint32_t capacity;
+    uint32_t appended;  // the next insertIndex
+    uint32_t marked;    // rows marked removed and not yet compacted
+    ResultBlock* blocks;  // the batches' pools, newest first
+    // Collation rank of each text column by insertIndex, made by the first
+    // sort on that column and kept until the store is emptied; null till then.
+    uint32_t* ranks[kResultColumnCount];
+};
+
+// Writes a memcmp-comparable sort key of text (length bytes, no terminator)
+// to key (keySize bytes); returns its length, 0 when it does not fit. Keys
+// order texts as the list's comparison of texts does.
+typedef size_t (*ResultKeyFn)(const char* text, size_t length, unsigned char* key, size_t keySize);
+
+// Frees every row and text; the store is then empty.
+void resultsClear(ResultStore& store);
+
+// Appends the batch's rows in order, each unchecked, copying its pool once.
+// Returns 1; 0 (nothing appended) when the heap refuses.
+int resultsAppend(ResultStore& store, const RowBatch& batch);
+
+// The full path of row: FullPath, a backslash unless it ends in one, then
+// FileName, into path (size bytes). 1, or 0 (path empty) when it does not
+// fit whole.
+int resultsRowPath(const ResultStore& store, uint32_t row, char* path, size_t size);
+
+// Sets every row's check image to image; inverts (1 to 2, all else to 1).
+void resultsCheckAll(ResultStore& store, uint8_t image);
+void resultsCheckInvert(ResultStore& store);
+void resultsCheckToggle(ResultStore& store, uint32_t row);
+uint32_t resultsCheckedCount(const ResultStore& store);
+
+// The first checked row at or after from that is not marked removed; -1 when none.
+int32_t resultsNextChecked(const ResultStore& store, uint32_t from);
+
+// Marks row to leave the store at the next resultsCompact.
+void resultsMarkRemoved(ResultStore& store, uint32_t row);
+// Drops the marked rows, keeping the others in order; returns how many went.
+uint32_t resultsCompact(ResultStore& store);
+
+// Orders the rows by column, ascending or descending, rows that compare equal
+// keeping their order: FileName, FullPath and Handled by by the collation of
+// their first 29 characters, FileSize by its number; PictureSize leaves the
+// order as it is. column < 0 restores the order rows were appended in.
+// Returns 1; 0 (order unchanged) when the heap refuses.
+int resultsSort(ResultStore& store, int column, bool descending, ResultKeyFn key);
+
+// The row whose insertIndex is index, -1 when none: O(rows).
+int32_t resultsFindInsertIndex(const ResultStore& store, uint32_t index);
