@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -98,6 +99,31 @@ TEST_F(EndToEnd, FindAsksWhenToldToAndRemembersTheDirectoryWithItsBox) {
     EXPECT_EQ(program.read("recentScandir0"), other.path);
     EXPECT_EQ(program.read("recentScandirRecurse0"), "-2147483648");
     EXPECT_EQ(program.read("recentScandir1"), pictures.path);
+}
+
+// Another program reads the rows as it always has: texts through
+// LVM_GETITEMTEXT, check marks through LVM_GETITEMSTATE; a click on a check
+// box and Space change the mark it reads.
+TEST_F(EndToEnd, AnotherProgramReadsTheRowsAndTheirMarksAsTheyChange) {
+    start();
+    findAndCheckAll();
+    ASSERT_EQ(resultRows(), 2);
+    std::vector<std::string> rows;
+    for (int r = 0; r < 2; ++r) {
+        std::string row;
+        for (int c = 0; c < 5; ++c) row += (c ? "|" : "") + program.resultText(r, c);
+        rows.push_back(row + "|" + std::to_string(program.resultCheck(r)));
+    }
+    std::sort(rows.begin(), rows.end());  // the walk's order is the file system's
+    EXPECT_EQ(rows, (std::vector<std::string>{"big.bmp|2560 x 1440|54|" + pictures.path + "\\sub||2",
+                                              "wide.bmp|1920 x 1080|54|" + pictures.path + "||2"}));
+    program.clickCheckBox(1);
+    EXPECT_TRUE(program.waitResultCheck(1, 1));
+    pressKey(program.resultList(), VK_DOWN);  // the focus on the first row
+    pressKey(program.resultList(), VK_SPACE);
+    EXPECT_TRUE(program.waitResultCheck(0, 1));
+    EXPECT_EQ(program.resultCheck(1), 1);
+    finish();
 }
 
 TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/text.h"
 #include "resource.h"
 #include "support/notices.h"
 #include "ui/mainwnd.h"
@@ -118,13 +119,18 @@ void sendKeys(const std::vector<WORD>& keys) {
 }
 
 // A left click with the mouse at point (screen coordinates), through the input queue.
+// The pointer moves there through the queue too: a cursor only set
+// (SetCursorPos) can be taken back by the X server's own pointer position
+// before the press is read.
 void mouseClick(POINT point) {
-    SetCursorPos(point.x, point.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    inputs[0].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
 }
 
 // The next visible top-level window of className (none: any) of process,
@@ -219,6 +225,60 @@ HWND Program::resultList() {
 
 int Program::resultRows() {
     return static_cast<int>(SendMessageA(resultList(), LVM_GETITEMCOUNT, 0, 0));
+}
+
+// Sends message to window of process with a block that lives in the
+// process: data copied in before, copied back after. Returns the answer.
+LRESULT sendWithBlock(HANDLE process, HWND window, UINT message, WPARAM wParam, void* data, size_t size) {
+    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return 0;
+    WriteProcessMemory(process, remote, data, size, nullptr);
+    LRESULT answer = SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, data, size, nullptr);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return answer;
+}
+
+std::string Program::resultText(int row, int column) {
+    struct Block {
+        LVITEMA item;
+        char text[kPathSize];
+    } block = {};
+    block.item.iSubItem = column;
+    block.item.cchTextMax = sizeof block.text;
+    // The text pointer must name the block's own text where it will be.
+    void* remote = VirtualAllocEx(process.hProcess, nullptr, sizeof block, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) return "";
+    block.item.pszText = static_cast<Block*>(remote)->text;
+    WriteProcessMemory(process.hProcess, remote, &block, sizeof block, nullptr);
+    SendMessageA(resultList(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process.hProcess, remote, &block, sizeof block, nullptr);
+    VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+    block.text[sizeof block.text - 1] = '\0';
+    return block.text;
+}
+
+int Program::resultCheck(int row) {
+    return static_cast<int>(SendMessageA(resultList(), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
+}
+
+void Program::clickCheckBox(int row) {
+    HWND list = resultList();
+    RECT box = {};
+    box.left = LVIR_BOUNDS;
+    if (!waitForeground() || !sendWithBlock(process.hProcess, list, LVM_GETITEMRECT, row, &box, sizeof box)) {
+        ADD_FAILURE() << "row " << row << " has no place to click";
+        return;
+    }
+    // The check box is the row's first image, at its left end.
+    POINT point = {box.left + 8, (box.top + box.bottom) / 2};
+    ClientToScreen(list, &point);
+    mouseClick(point);
+}
+
+bool Program::waitResultCheck(int row, int image) {
+    return waitUntil([&] { return resultCheck(row) == image; },
+                     [&] { return "row " + std::to_string(row) + " never showed check image " + std::to_string(image); });
 }
 
 void Program::answerBox(const std::string& text, int button) {

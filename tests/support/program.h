@@ -27,6 +27,14 @@ struct Program {
     // Its result list (the list view with five columns), and its row count.
     HWND resultList();
     int resultRows();
+    // A result cell's text and a row's check image, asked of the list as
+    // another program asks it (through memory of the program's own).
+    std::string resultText(int row, int column);
+    int resultCheck(int row);
+    // A click with the mouse on row's check box; waiting until row shows
+    // image (failing after the patience ran out).
+    void clickCheckBox(int row);
+    bool waitResultCheck(int row, int image);
     // Expects a message box with text, answers it with button, waits until
     // it is gone.
     void answerBox(const std::string& text, int button);

@@ -178,6 +178,23 @@ TEST_F(Lists, CheckOperationsSetEveryRow) {
     EXPECT_EQ(checks(), "111");
 }
 
+// The list keeps no rows of its own: a click on a row's check box and Space
+// on the focused row change the store's mark, which the list then answers.
+TEST_F(Lists, ACheckBoxClickAndSpaceToggleTheRowsMark) {
+    addResults({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    RECT box = {};
+    box.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageA(results, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&box)));
+    LPARAM at = MAKELPARAM(box.left + 8, (box.top + box.bottom) / 2);
+    SendMessageA(results, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(results, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(checks(), "121");
+    SetFocus(results);
+    focusRow(results, 2);
+    SendMessageA(results, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(checks(), "122");
+}
+
 TEST_F(Lists, TabWalksTheFourPanesAndStartsFromAToolbar) {
     HWND ring[] = {conditions, mainExcludeList(window), mainPikture(window), results};
     SetFocus(mainResultToolbar(window));
