@@ -162,4 +162,4 @@
 #define WMU_RESULTS_CLEAR 0x8002    // empty it before a search
 #define WMU_RESULTS_NEXT 0x8003     // wParam a row, lParam a path buffer: the next checked row
 #define WMU_RESULTS_SETTLE 0x8004   // wParam how (uncheck, remove), lParam the row
-#define WMU_RESULTS_COMPACT 0x8005  // rows settled as removed leave now
+#define WMU_RESULTS_COMPACT 0x8005  // wParam a row: rows settled as removed before it leave now

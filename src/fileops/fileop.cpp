@@ -260,7 +260,7 @@ void processRows(const FileOpJob& job) {
         if (outcome == Outcome::failed) {
             // The rows already done leave before the question: the list
             // shows what is left. The rows before from are fewer then.
-            from -= static_cast<uint32_t>(SendMessageA(job.owner, WMU_RESULTS_COMPACT, 0, 0));
+            from -= static_cast<uint32_t>(SendMessageA(job.owner, WMU_RESULTS_COMPACT, from, 0));
             if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
             continue;
         }
@@ -270,7 +270,7 @@ void processRows(const FileOpJob& job) {
             SendMessageA(job.owner, WMU_RESULTS_SETTLE, kSettleUncheck, row);
         }
     }
-    SendMessageA(job.owner, WMU_RESULTS_COMPACT, 0, 0);
+    SendMessageA(job.owner, WMU_RESULTS_COMPACT, UINT32_MAX, 0);
     placedFree(placed);
 }
 

@@ -60,9 +60,10 @@ void sortByColumn(HWND window, int column) {
 // Not while the program puts the focus back after a reorder: the preview
 // already shows that row.
 void onItemChanged(HWND window, const NMLISTVIEW& change) {
+    if (change.hdr.hwndFrom != mainState(window)->results->list) return;
+    resultListNoteFocus(window, change);
     if (!(change.uChanged & LVIF_STATE) || !(change.uNewState & LVIS_FOCUSED)) return;
-    if (change.hdr.hwndFrom == mainResultList(window) && !mainState(window)->results->refocusing)
-        resultListPreview(window, change.iItem);
+    if (!mainState(window)->results->refocusing) resultListPreview(window, change.iItem);
 }
 
 // Enter with OldEnterOperation set: toggle the focused row's mark and move

@@ -233,7 +233,7 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             resultListSettle(window, static_cast<int>(lParam), wParam);
             return 0;
         case WMU_RESULTS_COMPACT:
-            return resultListCompact(window);
+            return resultListCompact(window, static_cast<uint32_t>(wParam));
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);

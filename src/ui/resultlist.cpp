@@ -41,35 +41,52 @@ void setFocusRow(HWND list, int row) {
 template <typename Reorder>
 void reorderKeepingFocus(HWND window, Reorder reorder) {
     ResultList& r = resultList(window);
-    HWND list = resultList(window).list;
-    int focused = listFocusedRow(list);
+    HWND list = r.list;
+    int focused = r.focused;
     bool hadFocus = focused >= 0 && static_cast<uint32_t>(focused) < r.store.count;
-    uint32_t focusedIndex = hadFocus ? r.store.rows[focused].insertIndex : 0;
+    uint32_t focusedIndex = hadFocus ? resultsRow(r.store, static_cast<uint32_t>(focused)).insertIndex : 0;
     int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    bool selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) != 0;
+    uint32_t count = r.store.count;
     reorder(r.store);
-    // Emptying the count drops every selection range at once; clearing them
-    // row by row would cost a call per row.
-    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
+    // Emptying the count drops every selection range and the focus at once;
+    // clearing them row by row would cost a call per row. A new count costs
+    // the list time by the row: told only when it changed.
+    if (selected) SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
+    if (selected || count != r.store.count) SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
     int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     if (top > 0 && r.store.count) {
         int last = top + perPage - 1;
         SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<uint32_t>(last) < r.store.count ? last : r.store.count - 1, FALSE);
     }
     int row = hadFocus ? resultsFindInsertIndex(r.store, focusedIndex) : -1;
+    r.refocusing = true;
     if (row >= 0) {
-        r.refocusing = true;
         setFocusRow(list, row);
-        r.refocusing = false;
+    } else if (hadFocus && !selected && static_cast<uint32_t>(focused) < r.store.count) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
+        SendMessageA(list, LVM_SETITEMSTATE, focused, reinterpret_cast<LPARAM>(&item));
     }
+    r.refocusing = false;
+    r.focused = row;
     InvalidateRect(list, nullptr, FALSE);
 }
 
-uint32_t compactNow(HWND window) {
+// Rows marked before place upTo leave; with upTo past the last row, every
+// marked row leaves and the store is whole again.
+uint32_t compactNow(HWND window, uint32_t upTo) {
     ResultList& r = resultList(window);
-    r.compactedAt = GetTickCount();
+    DWORD start = GetTickCount();
     uint32_t gone = 0;
-    if (r.store.marked) reorderKeepingFocus(window, [&](ResultStore& store) { gone = resultsCompact(store); });
+    bool whole = upTo >= r.store.count;
+    if (r.store.marked || (whole && r.store.gap)) {
+        reorderKeepingFocus(window, [&](ResultStore& store) {
+            gone = whole ? resultsCompact(store) : resultsCompactTo(store, upTo);
+        });
+    }
+    r.compactedAt = GetTickCount();
+    r.compactCost = r.compactedAt - start;
     return gone;
 }
 
@@ -84,7 +101,7 @@ void copyCut(char* to, int size, const char* text) {
 void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
     LVITEMA& item = info.item;
     if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
-    const ResultRow& row = store.rows[item.iItem];
+    const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
     if ((item.mask & LVIF_TEXT) && item.pszText && item.iSubItem >= 0 && item.iSubItem < kResultColumnCount)
         copyCut(item.pszText, item.cchTextMax, row.text[item.iSubItem]);
     if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK))
@@ -94,7 +111,7 @@ void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
 void onDispInfoWide(const ResultStore& store, NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
-    const ResultRow& row = store.rows[item.iItem];
+    const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iSubItem >= 0 &&
         item.iSubItem < kResultColumnCount) {
         int got = MultiByteToWideChar(CP_ACP, 0, row.text[item.iSubItem], -1, item.pszText, item.cchTextMax);
@@ -122,6 +139,7 @@ void setAllChecks(HWND window, uint8_t image) {
 
 void resultListInit(ResultList& r, HWND list) {
     r.list = list;
+    r.focused = -1;
     SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
 }
 
@@ -137,6 +155,7 @@ void resultListAppend(HWND window, const RowBatch& batch) {
 void resultListClear(HWND window) {
     ResultStore& store = resultList(window).store;
     resultsClear(store);
+    resultList(window).focused = -1;
     showCount(resultList(window).list, store, true);
 }
 
@@ -144,8 +163,11 @@ int resultListNextChecked(HWND window, uint32_t from, char* path) {
     ResultList& r = resultList(window);
     path[0] = '\0';
     // Every marked row lies before from: the worker settles rows in order.
-    if (r.store.marked && GetTickCount() - r.compactedAt >= kCompactMs) {
-        uint32_t gone = compactNow(window);
+    // A compaction's cost grows with the rows below: they come at most a
+    // twentieth of the time, however fast the worker asks.
+    DWORD due = r.compactCost * 20 > kCompactMs ? r.compactCost * 20 : kCompactMs;
+    if (r.store.marked && GetTickCount() - r.compactedAt >= due) {
+        uint32_t gone = compactNow(window, from);
         from = from >= gone ? from - gone : 0;
     }
     int32_t row = resultsNextChecked(r.store, from);
@@ -161,12 +183,12 @@ void resultListSettle(HWND window, int row, WPARAM how) {
         resultsMarkRemoved(r.store, static_cast<uint32_t>(row));
         return;
     }
-    r.store.rows[row].check = kCheckImageUnchecked;
+    resultsRow(r.store, static_cast<uint32_t>(row)).check = kCheckImageUnchecked;
     redrawRow(resultList(window).list, row);
 }
 
-uint32_t resultListCompact(HWND window) {
-    return compactNow(window);
+uint32_t resultListCompact(HWND window, uint32_t upTo) {
+    return compactNow(window, upTo);
 }
 
 void resultListSort(HWND window, int column, bool descending) {
@@ -208,6 +230,16 @@ void resultListToggle(HWND window, int row) {
     redrawRow(list, row);
     // As for any state change of the focused row, its picture is shown again.
     if (row == listFocusedRow(list)) resultListPreview(window, row);
+}
+
+void resultListNoteFocus(HWND window, const NMLISTVIEW& change) {
+    if (!(change.uChanged & LVIF_STATE)) return;
+    ResultList& r = resultList(window);
+    if (change.uNewState & LVIS_FOCUSED) {
+        if (change.iItem >= 0) r.focused = change.iItem;
+    } else if ((change.uOldState & LVIS_FOCUSED) && (change.iItem < 0 || change.iItem == r.focused)) {
+        r.focused = -1;
+    }
 }
 
 bool resultListOnNotify(HWND window, const NMHDR& header) {

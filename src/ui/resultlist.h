@@ -20,6 +20,10 @@ struct ResultList {
     // reorder: the preview already shows that row.
     bool refocusing;
     DWORD compactedAt;  // tick of the last compaction during a file action
+    DWORD compactCost;  // the ms it took
+    // The focused row as the list last reported it, -1 for none: asking the
+    // list walks every row when none has the focus.
+    int focused;
 };
 
 // How a file action settles a row (WMU_RESULTS_SETTLE).
@@ -40,13 +44,14 @@ void resultListClear(HWND window);
 
 // For a file action's worker (WMU_RESULTS_NEXT): the first checked row at or
 // after from, its full path in path (kPathSize bytes, empty when it does not
-// fit), or -1. Rows settled as removed leave the list at most every quarter
-// second; from counts the rows as they were before that.
+// fit), or -1. Rows settled as removed leave the list every quarter second
+// or so; from counts the rows as they were before that.
 int resultListNextChecked(HWND window, uint32_t from, char* path);
 // Unchecks row, or marks it to leave the list (WMU_RESULTS_SETTLE).
 void resultListSettle(HWND window, int row, WPARAM how);
-// Removes the rows marked to leave (WMU_RESULTS_COMPACT); returns how many.
-uint32_t resultListCompact(HWND window);
+// Removes the rows marked to leave before place upTo (WMU_RESULTS_COMPACT;
+// past the last row: every one); returns how many.
+uint32_t resultListCompact(HWND window, uint32_t upTo);
 
 // Sorts by column (descending when asked); column < 0: the order found.
 void resultListSort(HWND window, int column, bool descending);
@@ -65,6 +70,9 @@ void resultListPreview(HWND window, int row);
 
 // The sort key of a text as lstrcmpA orders texts (a ResultKeyFn).
 size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t keySize);
+
+// Follows the list's focus (its LVN_ITEMCHANGED).
+void resultListNoteFocus(HWND window, const NMLISTVIEW& change);
 
 // The result list's own notifications: row texts and check images asked
 // for, a click on a check box, Space. Returns true when handled.

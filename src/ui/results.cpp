@@ -24,7 +24,17 @@ constexpr size_t kKeyRoom = 512;
 // Sort keys are kept in chunks of this size while a column is ranked.
 constexpr size_t kKeyChunk = 1024 * 1024;
 
+// Moves the rows after the gap up to its start.
+void closeGap(ResultStore& store) {
+    if (!store.gap) return;
+    memmove(store.rows + store.gapAt, store.rows + store.gapAt + store.gap,
+            sizeof(ResultRow) * (store.count - store.gapAt));
+    store.gap = 0;
+    store.gapAt = 0;
+}
+
 bool reserve(ResultStore& store, uint32_t extra) {
+    closeGap(store);
     if (store.count + extra <= store.capacity) return true;
     uint32_t capacity = store.capacity ? store.capacity : kFirstCapacity;
     while (capacity < store.count + extra) capacity *= 2;
@@ -54,18 +64,19 @@ size_t sortTextLength(const char* text) {
     return static_cast<size_t>(end - text);
 }
 
-// Sort keys of one column's distinct texts, in chunks freed together.
+// Sort keys of one column's texts, in chunks freed together.
 struct KeyChunk {
     KeyChunk* next;
     size_t used;
     unsigned char data[kKeyChunk];
 };
 
-struct TextKey {
-    const char* text;
+// A row's key: its first eight bytes as a number decide most comparisons.
+struct RowKey {
+    uint64_t head;
     const unsigned char* key;
     uint32_t length;
-    uint32_t rank;
+    uint32_t insertIndex;
 };
 
 const unsigned char* keyKeep(KeyChunk*& chunks, const unsigned char* key, size_t length) {
@@ -81,59 +92,53 @@ const unsigned char* keyKeep(KeyChunk*& chunks, const unsigned char* key, size_t
     return at;
 }
 
-bool keyLess(const TextKey& a, const TextKey& b) {
+uint64_t keyHead(const unsigned char* key, size_t length) {
+    uint64_t head = 0;
+    for (size_t i = 0; i < 8; ++i) head = head << 8 | (i < length ? key[i] : 0);
+    return head;
+}
+
+int keyOrder(const RowKey& a, const RowKey& b) {
+    if (a.head != b.head) return a.head < b.head ? -1 : 1;
     int order = memcmp(a.key, b.key, std::min(a.length, b.length));
-    return order < 0 || (order == 0 && a.length < b.length);
+    return order ? order : a.length < b.length ? -1 : a.length > b.length ? 1 : 0;
 }
 
-bool keyEqual(const TextKey& a, const TextKey& b) {
-    return a.length == b.length && memcmp(a.key, b.key, a.length) == 0;
-}
-
-// Leaves texts[0..distinctCount) the distinct texts in pointer order, each
-// with its rank in collation order (equal texts equal ranks). Rows of one
-// batch share their directory's text: its key is made once.
-bool rankTexts(TextKey* texts, uint32_t count, ResultKeyFn keyFn, KeyChunk*& chunks, uint32_t& distinctCount) {
-    std::sort(texts, texts + count, [](const TextKey& a, const TextKey& b) { return a.text < b.text; });
-    TextKey* distinct = texts;  // first of each run of one text
-    distinctCount = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (distinctCount && distinct[distinctCount - 1].text == texts[i].text) continue;
-        distinct[distinctCount++].text = texts[i].text;
-    }
+// Each row's key, made once per text: the rows of a batch share their
+// folder's text, and consecutive rows reuse the key of the one before.
+bool rowKeys(const ResultStore& store, int column, ResultKeyFn keyFn, RowKey* keys, KeyChunk*& chunks) {
     unsigned char scratch[kKeyRoom];
-    for (uint32_t i = 0; i < distinctCount; ++i) {
-        const char* text = distinct[i].text;
+    for (uint32_t i = 0; i < store.count; ++i) {
+        const char* text = store.rows[i].text[column];
+        keys[i].insertIndex = store.rows[i].insertIndex;
+        if (i && text == store.rows[i - 1].text[column]) {
+            keys[i].head = keys[i - 1].head;
+            keys[i].key = keys[i - 1].key;
+            keys[i].length = keys[i - 1].length;
+            continue;
+        }
         size_t length = keyFn(text, sortTextLength(text), scratch, sizeof scratch);
-        distinct[i].key = keyKeep(chunks, scratch, length);
-        if (!distinct[i].key) return false;
-        distinct[i].length = static_cast<uint32_t>(length);
+        keys[i].key = keyKeep(chunks, scratch, length);
+        if (!keys[i].key) return false;
+        keys[i].length = static_cast<uint32_t>(length);
+        keys[i].head = keyHead(scratch, length);
     }
-    std::sort(distinct, distinct + distinctCount, keyLess);
-    uint32_t rank = 0;
-    for (uint32_t i = 0; i < distinctCount; ++i) {
-        if (i && !keyEqual(distinct[i - 1], distinct[i])) ++rank;
-        distinct[i].rank = rank;
-    }
-    // Back in text order, for the rows to look their text up.
-    std::sort(distinct, distinct + distinctCount, [](const TextKey& a, const TextKey& b) { return a.text < b.text; });
     return true;
 }
 
+// The rank of each row's text by insertIndex, in collation order, equal texts
+// equal ranks; none when the heap refuses.
 uint32_t* rankColumn(const ResultStore& store, int column, ResultKeyFn keyFn) {
     uint32_t* ranks = static_cast<uint32_t*>(textAlloc(sizeof(uint32_t) * (store.appended ? store.appended : 1)));
-    TextKey* texts = static_cast<TextKey*>(textAlloc(sizeof(TextKey) * (store.count ? store.count : 1)));
+    RowKey* keys = static_cast<RowKey*>(textAlloc(sizeof(RowKey) * (store.count ? store.count : 1)));
     KeyChunk* chunks = nullptr;
-    bool ranked = false;
-    if (ranks && texts) {
-        for (uint32_t i = 0; i < store.count; ++i) texts[i].text = store.rows[i].text[column];
-        uint32_t distinctCount = 0;
-        ranked = rankTexts(texts, store.count, keyFn, chunks, distinctCount);
-        for (uint32_t i = 0; ranked && i < store.count; ++i) {
-            const ResultRow& row = store.rows[i];
-            const TextKey* at = std::lower_bound(texts, texts + distinctCount, row.text[column],
-                                                 [](const TextKey& k, const char* t) { return k.text < t; });
-            ranks[row.insertIndex] = at->rank;
+    bool ranked = ranks && keys && rowKeys(store, column, keyFn, keys, chunks);
+    if (ranked) {
+        std::sort(keys, keys + store.count, [](const RowKey& a, const RowKey& b) { return keyOrder(a, b) < 0; });
+        uint32_t rank = 0;
+        for (uint32_t i = 0; i < store.count; ++i) {
+            if (i && keyOrder(keys[i - 1], keys[i]) != 0) ++rank;
+            ranks[keys[i].insertIndex] = rank;
         }
     }
     while (chunks) {
@@ -141,7 +146,7 @@ uint32_t* rankColumn(const ResultStore& store, int column, ResultKeyFn keyFn) {
         textFree(chunks);
         chunks = next;
     }
-    textFree(texts);
+    textFree(keys);
     if (!ranked) {
         textFree(ranks);
         return nullptr;
@@ -215,7 +220,7 @@ int resultsRowPath(const ResultStore& store, uint32_t row, char* path, size_t si
     if (size == 0) return 0;
     path[0] = '\0';
     if (row >= store.count) return 0;
-    const ResultRow& r = store.rows[row];
+    const ResultRow& r = resultsRow(store, row);
     if (!strCopyFit(path, size, r.text[kResultColumnFullPath])) return 0;
     pathAddBackslash(path, size);
     if (!strAppendFit(path, size, r.text[kResultColumnFileName])) {
@@ -226,7 +231,7 @@ int resultsRowPath(const ResultStore& store, uint32_t row, char* path, size_t si
 }
 
 void resultsCheckAll(ResultStore& store, uint8_t image) {
-    for (uint32_t i = 0; i < store.count; ++i) store.rows[i].check = image;
+    for (uint32_t i = 0; i < store.count; ++i) resultsRow(store, i).check = image;
 }
 
 void resultsCheckInvert(ResultStore& store) {
@@ -235,44 +240,59 @@ void resultsCheckInvert(ResultStore& store) {
 
 void resultsCheckToggle(ResultStore& store, uint32_t row) {
     if (row >= store.count) return;
-    uint8_t& check = store.rows[row].check;
+    uint8_t& check = resultsRow(store, row).check;
     check = check == kCheckImageUnchecked ? kCheckImageChecked : kCheckImageUnchecked;
 }
 
 uint32_t resultsCheckedCount(const ResultStore& store) {
     uint32_t checked = 0;
-    for (uint32_t i = 0; i < store.count; ++i) checked += store.rows[i].check != kCheckImageUnchecked;
+    for (uint32_t i = 0; i < store.count; ++i) checked += resultsRow(store, i).check != kCheckImageUnchecked;
     return checked;
 }
 
 int32_t resultsNextChecked(const ResultStore& store, uint32_t from) {
     for (uint32_t i = from; i < store.count; ++i) {
-        if (!store.rows[i].removed && store.rows[i].check != kCheckImageUnchecked) return static_cast<int32_t>(i);
+        const ResultRow& row = resultsRow(store, i);
+        if (!row.removed && row.check != kCheckImageUnchecked) return static_cast<int32_t>(i);
     }
     return -1;
 }
 
 void resultsMarkRemoved(ResultStore& store, uint32_t row) {
-    if (row >= store.count || store.rows[row].removed) return;
-    store.rows[row].removed = 1;
+    if (row >= store.count || resultsRow(store, row).removed) return;
+    resultsRow(store, row).removed = 1;
     ++store.marked;
 }
 
-uint32_t resultsCompact(ResultStore& store) {
-    if (!store.marked) return 0;
-    uint32_t kept = 0;
-    for (uint32_t i = 0; i < store.count; ++i) {
-        if (store.rows[i].removed) continue;
-        if (kept != i) store.rows[kept] = store.rows[i];
-        ++kept;
+uint32_t resultsCompactTo(ResultStore& store, uint32_t upTo) {
+    if (upTo > store.count) upTo = store.count;
+    if (upTo <= store.gapAt) return 0;
+    // The rows from the gap's end to upTo: kept ones move up to the gap's
+    // start, removed ones widen it.
+    const uint32_t end = upTo + store.gap;
+    uint32_t gone = 0;
+    for (uint32_t read = store.gapAt + store.gap; read < end; ++read) {
+        if (store.rows[read].removed) {
+            ++store.gap;
+            ++gone;
+            continue;
+        }
+        store.rows[store.gapAt++] = store.rows[read];
     }
-    uint32_t gone = store.count - kept;
-    store.count = kept;
+    store.count -= gone;
+    store.marked -= gone < store.marked ? gone : store.marked;
+    return gone;
+}
+
+uint32_t resultsCompact(ResultStore& store) {
+    uint32_t gone = resultsCompactTo(store, store.count);
+    closeGap(store);
     store.marked = 0;
     return gone;
 }
 
 int resultsSort(ResultStore& store, int column, bool descending, ResultKeyFn keyFn) {
+    closeGap(store);
     bool text = column == kResultColumnFileName || column == kResultColumnFullPath || column == kResultColumnHandledBy;
     if (store.count < 2 || (column >= 0 && column != kResultColumnFileSize && !text)) return 1;
     if (text && !store.ranks[column]) {
@@ -296,7 +316,7 @@ int resultsSort(ResultStore& store, int column, bool descending, ResultKeyFn key
 
 int32_t resultsFindInsertIndex(const ResultStore& store, uint32_t index) {
     for (uint32_t i = 0; i < store.count; ++i) {
-        if (store.rows[i].insertIndex == index) return static_cast<int32_t>(i);
+        if (resultsRow(store, i).insertIndex == index) return static_cast<int32_t>(i);
     }
     return -1;
 }

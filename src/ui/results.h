@@ -45,11 +45,17 @@ struct ResultRow {
 
 struct ResultBlock;
 
-// Zero-filled is empty. rows[0..count) in the order shown.
+// Zero-filled is empty. The rows in the order shown are rows[0..gapAt) and
+// rows[gapAt + gap..gap + count): while a file action removes rows from the
+// top down, the places of the rows gone so far form a gap that moves down
+// with it, so no removal moves the rows below it; resultsCompact closes it.
+// Read a row by its place in the list with resultsRow.
 struct ResultStore {
     ResultRow* rows;
-    uint32_t count;
+    uint32_t count;  // rows shown
     uint32_t capacity;
+    uint32_t gapAt;
+    uint32_t gap;
     uint32_t appended;  // the next insertIndex
     uint32_t marked;    // rows marked removed and not yet compacted
     ResultBlock* blocks;  // the batches' pools, newest first
@@ -84,9 +90,21 @@ uint32_t resultsCheckedCount(const ResultStore& store);
 // The first checked row at or after from that is not marked removed; -1 when none.
 int32_t resultsNextChecked(const ResultStore& store, uint32_t from);
 
-// Marks row to leave the store at the next resultsCompact.
+// The row shown at place row (< count).
+inline ResultRow& resultsRow(ResultStore& store, uint32_t row) {
+    return store.rows[row < store.gapAt ? row : row + store.gap];
+}
+inline const ResultRow& resultsRow(const ResultStore& store, uint32_t row) {
+    return store.rows[row < store.gapAt ? row : row + store.gap];
+}
+
+// Marks row to leave the store at the next compaction.
 void resultsMarkRemoved(ResultStore& store, uint32_t row);
 // Drops the marked rows, keeping the others in order; returns how many went.
+// The marked rows must all lie before place upTo: only the rows from the
+// gap down to there move, each once however often this runs.
+uint32_t resultsCompactTo(ResultStore& store, uint32_t upTo);
+// Drops every marked row and closes the gap; returns how many rows went.
 uint32_t resultsCompact(ResultStore& store);
 
 // Orders the rows by column, ascending or descending, rows that compare equal

@@ -133,7 +133,7 @@ TEST_F(Search, ListsMatchesInWalkOrderWithTheirTextsTotalsAndInsertIndex) {
     EXPECT_EQ(got[1], "c.bmp|640 x 480|54|" + root.path + "\\sub|");
     EXPECT_EQ(status(), summary(2, 108));
     HWND list = mainResultList(window);
-    for (uint32_t r = 0; r < 2; ++r) EXPECT_EQ(resultStore(window).rows[r].insertIndex, r);
+    for (uint32_t r = 0; r < 2; ++r) EXPECT_EQ(resultsRow(resultStore(window), r).insertIndex, r);
     EXPECT_TRUE(IsWindowEnabled(list));
     EXPECT_FALSE(SendMessageA(mainResultToolbar(window), TB_ISBUTTONENABLED, CMD_STOP, 0));
 }

@@ -119,18 +119,13 @@ void sendKeys(const std::vector<WORD>& keys) {
 }
 
 // A left click with the mouse at point (screen coordinates), through the input queue.
-// The pointer moves there through the queue too: a cursor only set
-// (SetCursorPos) can be taken back by the X server's own pointer position
-// before the press is read.
 void mouseClick(POINT point) {
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-    inputs[0].mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    inputs[0].mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
+    SetCursorPos(point.x, point.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 // The next visible top-level window of className (none: any) of process,
@@ -270,10 +265,12 @@ void Program::clickCheckBox(int row) {
         ADD_FAILURE() << "row " << row << " has no place to click";
         return;
     }
-    // The check box is the row's first image, at its left end.
-    POINT point = {box.left + 8, (box.top + box.bottom) / 2};
-    ClientToScreen(list, &point);
-    mouseClick(point);
+    // The check box is the row's first image, at its left end. The press
+    // is posted to the list: a pointer moved from here is not always where
+    // the program's desktop has it.
+    LPARAM at = MAKELPARAM(box.left + 8, (box.top + box.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
 }
 
 bool Program::waitResultCheck(int row, int image) {

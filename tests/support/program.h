@@ -31,8 +31,8 @@ struct Program {
     // another program asks it (through memory of the program's own).
     std::string resultText(int row, int column);
     int resultCheck(int row);
-    // A click with the mouse on row's check box; waiting until row shows
-    // image (failing after the patience ran out).
+    // A click on row's check box, posted to the list; waiting until row
+    // shows image (failing after the patience ran out).
     void clickCheckBox(int row);
     bool waitResultCheck(int row, int image);
     // Expects a message box with text, answers it with button, waits until

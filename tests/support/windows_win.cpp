@@ -128,6 +128,6 @@ void testAddResults(HWND window, const std::vector<TestResultRow>& rows) {
 }
 
 void testSetResultCheck(HWND window, int row, int image) {
-    resultStore(window).rows[row].check = static_cast<uint8_t>(image);
+    resultsRow(resultStore(window), row).check = static_cast<uint8_t>(image);
     InvalidateRect(mainResultList(window), nullptr, FALSE);
 }
