@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "app/startup.h"
+#include "clock.h"
 #include "app/text.h"
 #include "resource.h"
 #include "ui/divider.h"
@@ -25,13 +26,6 @@
 #include "ui/toolist.h"
 
 namespace {
-
-double seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double committedMb() {
     size_t total = 0;

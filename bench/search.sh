@@ -7,23 +7,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-20000}
-bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh" >/dev/null
-. "$root/scripts/arch.sh"
-tree_name=$(native_tree)
-build="$root/build/$tree_name"
-echo "search bench: build/$tree_name ($([ "$tree_name" = target ] && echo 32-bit || echo 64-bit))"
+. "$root/bench/session.sh" "search bench"
 tree="$root/build/bench-tree-$count"
 mkdir -p "$tree"
 /usr/bin/python3 "$root/bench/make-tree.py" "$count" "$tree"
 
-"$root/scripts/wine-session.sh" start "$build" >/dev/null
-trap '"$root/scripts/wine-session.sh" stop "$build"' EXIT
-# The session's server runs unpinned: restart it on CPU 0 with the program.
-. "$root/scripts/wine-env.sh"
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-taskset -c 0 wineserver -p >/dev/null 2>&1 </dev/null
 wtree=$("$WINE" winepath -w "$tree")
 wplugins=$("$WINE" winepath -w "$build/bundle/plugins")
 taskset -c 0 "$root/scripts/wine-run.sh" "$build" "$build/bench/search_bench.exe" "$wtree" "$wplugins"

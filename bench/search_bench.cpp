@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "clock.h"
 #include "app/startup.h"
 #include "search/condition.h"
 #include "search/scan.h"
@@ -26,13 +27,6 @@
 #include "ui/toolist.h"
 
 namespace {
-
-double seconds() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Walks the current directory the way the search does; returns files met.
 unsigned bareWalk() {

@@ -7,6 +7,7 @@
 
 #include "app/startup.h"
 #include "resource.h"
+#include "support/batch.h"
 #include "ui/divider.h"
 #include "ui/mainwnd.h"
 #include "ui/pikture.h"
@@ -109,13 +110,7 @@ std::string listCellText(HWND list, int row, int column) {
 void testAddResults(HWND window, const std::vector<TestResultRow>& rows) {
     std::unique_ptr<RowBatch> batch(new RowBatch());
     batch->used = 1;
-    auto add = [&](const std::string& text) -> uint32_t {
-        if (text.empty()) return 0;
-        uint32_t at = batch->used;
-        memcpy(batch->pool + at, text.c_str(), text.size() + 1);
-        batch->used += static_cast<uint32_t>(text.size() + 1);
-        return at;
-    };
+    auto add = [&](const std::string& text) { return batchText(*batch, text); };
     for (const TestResultRow& row : rows) {
         FoundRow& found = batch->rows[batch->count++];
         found.text[kResultColumnFileName] = add(row.name);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/batch.h"
 #include "ui/results.h"
 
 namespace {
@@ -22,13 +23,7 @@ struct Row {
 void append(ResultStore& store, const std::vector<Row>& rows) {
     auto batch = std::make_unique<RowBatch>();
     batch->used = 1;
-    auto add = [&](const std::string& text) -> uint32_t {
-        if (text.empty()) return 0;
-        uint32_t at = batch->used;
-        memcpy(batch->pool + at, text.c_str(), text.size() + 1);
-        batch->used += static_cast<uint32_t>(text.size() + 1);
-        return at;
-    };
+    auto add = [&](const std::string& text) { return batchText(*batch, text); };
     const std::string* folder = nullptr;
     uint32_t folderAt = 0;
     for (const Row& row : rows) {
