@@ -21,10 +21,14 @@ namespace {
 // the server, as costly as reading a whole file: the stop test runs at most
 // this often (ms), which still stops a search at once for the user.
 constexpr DWORD kStopPollMs = 20;
-// Found rows reach the list at least this often (ms), so it visibly grows:
-// a hand-over costs the window thread a copy of the batch's texts and a new
-// row count, nothing per row.
+// Found rows reach the list this often (ms), so it visibly grows. A
+// hand-over costs the window thread a copy of the batch's texts and a new row
+// count, nothing per row; but telling the list its count redraws its scroll
+// bar, which under Wine takes ten or twenty milliseconds while the worker
+// waits. Batches therefore come at most every twenty times what the last
+// one took, and at least every kFlushMaxMs.
 constexpr DWORD kFlushMs = 100;
+constexpr DWORD kFlushMaxMs = 1000;
 // The status bar shows the directory being walked at most this often (ms):
 // each new text repaints it, which costs more than walking a small folder,
 // and a name shown for less is not read anyway.
@@ -46,6 +50,7 @@ struct ScanWalk {
     uint32_t byteTotal;  // low 32 bits of each listed size, wrapping
     DWORD lastStopTest;
     DWORD batchStarted;
+    DWORD flushMs;  // age at which a batch is handed over
     RowBatch* batch;  // heap
     char status[kPathSize];  // the directory the status bar is to show
     bool statusDue;          // status differs from what the bar shows
@@ -90,7 +95,12 @@ bool sizeMatches(const ScanWalk& w, uint32_t width, uint32_t height) {
 
 void flushRows(ScanWalk& w) {
     RowBatch& b = *w.batch;
-    if (b.count) SendMessageA(w.owner, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(&b));
+    if (b.count) {
+        DWORD start = GetTickCount();
+        SendMessageA(w.owner, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(&b));
+        DWORD took = GetTickCount() - start;
+        w.flushMs = took * 20 < kFlushMs ? kFlushMs : took * 20 > kFlushMaxMs ? kFlushMaxMs : took * 20;
+    }
     b.count = 0;
     b.used = 1;  // pool[0] stays the empty text
     b.directory = 0;
@@ -136,12 +146,12 @@ void showDirectory(ScanWalk& w, DWORD now) {
     SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(w.status));
 }
 
-// Before every entry: hands waiting rows over once they are kFlushMs old,
+// Before every entry: hands waiting rows over once they are flushMs old,
 // shows the directory being walked once kStatusMs have passed since the
 // last one was shown, and runs the stop test every kStopPollMs.
 bool stopDue(ScanWalk& w) {
     DWORD now = GetTickCount();
-    if (w.batch->count && now - w.batchStarted >= kFlushMs) flushRows(w);
+    if (w.batch->count && now - w.batchStarted >= w.flushMs) flushRows(w);
     if (w.statusDue && now - w.lastStatus >= kStatusMs) showDirectory(w, now);
     if (now - w.lastStopTest < kStopPollMs) return false;
     w.lastStopTest = now;
@@ -274,6 +284,7 @@ void runWalk(HWND owner, const ScanJob& job) {
     w.recurse = job.recurse;
     w.lastStopTest = GetTickCount();
     w.lastStatus = w.lastStopTest - kStatusMs;  // the first directory shows at once
+    w.flushMs = kFlushMs;
     readConditions(w, mainConditionList(owner));
     readExcludes(w, mainExcludeList(owner));
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
