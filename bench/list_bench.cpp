@@ -103,11 +103,13 @@ double timeSort(HWND window, int column) {
 // as removed.
 DWORD WINAPI removeAll(void* parameter) {
     HWND window = static_cast<HWND>(parameter);
-    char path[kPathSize + 1];
+    ResultRequest request = {};
+    request.settled = -1;
     for (uint32_t from = 0;;) {
-        int row = static_cast<int>(SendMessageA(window, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(path)));
+        int row = static_cast<int>(SendMessageA(window, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(&request)));
         if (row < 0) break;
-        SendMessageA(window, WMU_RESULTS_SETTLE, 1, row);
+        request.settled = row;
+        request.how = kSettleRemove;
         from = static_cast<uint32_t>(row) + 1;
     }
     SendMessageA(window, WMU_RESULTS_COMPACT, UINT32_MAX, 0);

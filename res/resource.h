@@ -160,6 +160,5 @@
 #define WMU_SCAN_ROWS 0x8001  // WM_APP + 1: lParam a RowBatch the search worker hands over
 // The result store, asked by the workers (ui/resultlist.h):
 #define WMU_RESULTS_CLEAR 0x8002    // empty it before a search
-#define WMU_RESULTS_NEXT 0x8003     // wParam a row, lParam a path buffer: the next checked row
-#define WMU_RESULTS_SETTLE 0x8004   // wParam how (uncheck, remove), lParam the row
+#define WMU_RESULTS_NEXT 0x8003     // wParam a row, lParam a ResultRequest: the next checked row
 #define WMU_RESULTS_COMPACT 0x8005  // wParam a row: rows settled as removed before it leave now

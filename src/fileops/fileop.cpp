@@ -246,11 +246,15 @@ Outcome removeRow(const FileOpJob& job, const char* source) {
 void processRows(const FileOpJob& job) {
     const char* failed = job.operation != kFileOpDelete ? kTransferFailed : job.toTrash ? kTrashFailed : kDeleteFailed;
     Placed placed = {};
+    ResultRequest request = {};
+    request.settled = -1;
     for (uint32_t from = 0;;) {
-        char source[kPathSize + 1] = {};  // the path and the second NUL of the shell's list
-        int row = static_cast<int>(SendMessageA(job.owner, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(source)));
+        int row = static_cast<int>(SendMessageA(job.owner, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(&request)));
+        request.settled = -1;
         if (row < 0) break;
         from = static_cast<uint32_t>(row) + 1;
+        char* source = request.path;
+        source[strlen(source) + 1] = '\0';  // the shell's list ends in a second NUL
         // A path that does not fit comes empty: that row's failure; nothing
         // else is tried in its place.
         Outcome outcome = Outcome::failed;
@@ -264,10 +268,10 @@ void processRows(const FileOpJob& job) {
             if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
             continue;
         }
-        if (job.operation != kFileOpCopy) {
-            SendMessageA(job.owner, WMU_RESULTS_SETTLE, kSettleRemove, row);
-        } else if (appSettings.UncheckWhenFOPSuccessful) {
-            SendMessageA(job.owner, WMU_RESULTS_SETTLE, kSettleUncheck, row);
+        // Settled with the next request.
+        if (job.operation != kFileOpCopy || appSettings.UncheckWhenFOPSuccessful) {
+            request.settled = row;
+            request.how = job.operation != kFileOpCopy ? kSettleRemove : kSettleUncheck;
         }
     }
     SendMessageA(job.owner, WMU_RESULTS_COMPACT, UINT32_MAX, 0);

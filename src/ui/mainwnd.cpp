@@ -228,10 +228,7 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             resultListClear(window);
             return 0;
         case WMU_RESULTS_NEXT:
-            return resultListNextChecked(window, static_cast<uint32_t>(wParam), reinterpret_cast<char*>(lParam));
-        case WMU_RESULTS_SETTLE:
-            resultListSettle(window, static_cast<int>(lParam), wParam);
-            return 0;
+            return resultListNextChecked(window, static_cast<uint32_t>(wParam), *reinterpret_cast<ResultRequest*>(lParam));
         case WMU_RESULTS_COMPACT:
             return resultListCompact(window, static_cast<uint32_t>(wParam));
         }

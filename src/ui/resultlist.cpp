@@ -37,25 +37,27 @@ void setFocusRow(HWND list, int row) {
 
 // The list keeps focus and selection by position; after the rows moved, the
 // focus goes back to the row it was on (none when that row left), the
-// selection with it, and the view stays where it was.
+// selection with it, and the view stays where it was. Without tellCount the
+// list keeps its row count: places past the store's last row show empty.
 template <typename Reorder>
-void reorderKeepingFocus(HWND window, Reorder reorder) {
+void reorderKeepingFocus(HWND window, Reorder reorder, bool tellCount = true) {
     ResultList& r = resultList(window);
     HWND list = r.list;
     int focused = r.focused;
     bool hadFocus = focused >= 0 && static_cast<uint32_t>(focused) < r.store.count;
     uint32_t focusedIndex = hadFocus ? resultsRow(r.store, static_cast<uint32_t>(focused)).insertIndex : 0;
     int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-    bool selected = SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) != 0;
-    uint32_t count = r.store.count;
+    bool selected = tellCount && SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) != 0;
+    uint32_t count = tellCount ? static_cast<uint32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
     reorder(r.store);
     // Emptying the count drops every selection range and the focus at once;
     // clearing them row by row would cost a call per row. A new count costs
     // the list time by the row: told only when it changed.
     if (selected) SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
-    if (selected || count != r.store.count) SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
+    if (selected || (tellCount && count != r.store.count))
+        SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
     int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
-    if (top > 0 && r.store.count) {
+    if (tellCount && top > 0 && r.store.count) {
         int last = top + perPage - 1;
         SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<uint32_t>(last) < r.store.count ? last : r.store.count - 1, FALSE);
     }
@@ -81,9 +83,12 @@ uint32_t compactNow(HWND window, uint32_t upTo) {
     uint32_t gone = 0;
     bool whole = upTo >= r.store.count;
     if (r.store.marked || (whole && r.store.gap)) {
-        reorderKeepingFocus(window, [&](ResultStore& store) {
-            gone = whole ? resultsCompact(store) : resultsCompactTo(store, upTo);
-        });
+        // Telling the list a new count redraws its scroll bar, which under
+        // Wine costs more than all the rest: while the action runs, rows
+        // leave without it, and the list learns its count at the end.
+        reorderKeepingFocus(
+            window, [&](ResultStore& store) { gone = whole ? resultsCompact(store) : resultsCompactTo(store, upTo); },
+            whole);
     }
     r.compactedAt = GetTickCount();
     r.compactCost = r.compactedAt - start;
@@ -100,7 +105,12 @@ void copyCut(char* to, int size, const char* text) {
 
 void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
     LVITEMA& item = info.item;
-    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
+    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) {
+        // A place rows left during a file action: empty, without a box.
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = '\0';
+        if (item.mask & LVIF_STATE) item.state &= ~LVIS_STATEIMAGEMASK;
+        return;
+    }
     const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
     if ((item.mask & LVIF_TEXT) && item.pszText && item.iSubItem >= 0 && item.iSubItem < kResultColumnCount)
         copyCut(item.pszText, item.cchTextMax, row.text[item.iSubItem]);
@@ -110,7 +120,11 @@ void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
 
 void onDispInfoWide(const ResultStore& store, NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
-    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) return;
+    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) {
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = L'\0';
+        if (item.mask & LVIF_STATE) item.state &= ~LVIS_STATEIMAGEMASK;
+        return;
+    }
     const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iSubItem >= 0 &&
         item.iSubItem < kResultColumnCount) {
@@ -159,32 +173,30 @@ void resultListClear(HWND window) {
     showCount(resultList(window).list, store, true);
 }
 
-int resultListNextChecked(HWND window, uint32_t from, char* path) {
+int resultListNextChecked(HWND window, uint32_t from, ResultRequest& request) {
     ResultList& r = resultList(window);
-    path[0] = '\0';
-    // Every marked row lies before from: the worker settles rows in order.
-    // A compaction's cost grows with the rows below: they come at most a
-    // twentieth of the time, however fast the worker asks.
+    if (request.settled >= 0 && static_cast<uint32_t>(request.settled) < r.store.count) {
+        uint32_t row = static_cast<uint32_t>(request.settled);
+        if (request.how == kSettleRemove) {
+            if (!r.store.marked) r.compactedAt = GetTickCount();
+            resultsMarkRemoved(r.store, row);
+        } else {
+            resultsRow(r.store, row).check = kCheckImageUnchecked;
+            redrawRow(r.list, static_cast<int>(row));
+        }
+    }
+    request.path[0] = '\0';
+    // A compaction moves only the rows passed since the last, yet it asks
+    // for a repaint: it comes at most a twentieth of the time. Every marked
+    // row lies before from: the worker settles rows in order.
     DWORD due = r.compactCost * 20 > kCompactMs ? r.compactCost * 20 : kCompactMs;
     if (r.store.marked && GetTickCount() - r.compactedAt >= due) {
         uint32_t gone = compactNow(window, from);
         from = from >= gone ? from - gone : 0;
     }
     int32_t row = resultsNextChecked(r.store, from);
-    if (row >= 0) resultsRowPath(r.store, static_cast<uint32_t>(row), path, kPathSize);
+    if (row >= 0) resultsRowPath(r.store, static_cast<uint32_t>(row), request.path, kPathSize);
     return row;
-}
-
-void resultListSettle(HWND window, int row, WPARAM how) {
-    ResultList& r = resultList(window);
-    if (row < 0 || static_cast<uint32_t>(row) >= r.store.count) return;
-    if (how == kSettleRemove) {
-        if (!r.store.marked) r.compactedAt = GetTickCount();
-        resultsMarkRemoved(r.store, static_cast<uint32_t>(row));
-        return;
-    }
-    resultsRow(r.store, static_cast<uint32_t>(row)).check = kCheckImageUnchecked;
-    redrawRow(resultList(window).list, row);
 }
 
 uint32_t resultListCompact(HWND window, uint32_t upTo) {

@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include "app/text.h"
 #include "ui/results.h"
 
 // One per main window (MainWindowState::results); never released.
@@ -26,9 +27,18 @@ struct ResultList {
     int focused;
 };
 
-// How a file action settles a row (WMU_RESULTS_SETTLE).
-constexpr WPARAM kSettleUncheck = 0;
-constexpr WPARAM kSettleRemove = 1;
+// How a file action settles a row.
+constexpr uint32_t kSettleUncheck = 0;
+constexpr uint32_t kSettleRemove = 1;
+
+// What a file action's worker hands WMU_RESULTS_NEXT: the row it has just
+// settled (-1: none) and how, and room for the next row's path; one round
+// trip a row.
+struct ResultRequest {
+    int32_t settled;
+    uint32_t how;
+    char path[kPathSize + 1];  // the path and the second NUL of the shell's list
+};
 
 // Ties r to list, a list view created with LVS_OWNERDATA, and makes the list
 // ask for check images too.
@@ -42,13 +52,15 @@ void resultListAppend(HWND window, const RowBatch& batch);
 // Empties the store and the list (WMU_RESULTS_CLEAR).
 void resultListClear(HWND window);
 
-// For a file action's worker (WMU_RESULTS_NEXT): the first checked row at or
-// after from, its full path in path (kPathSize bytes, empty when it does not
-// fit), or -1. Rows settled as removed leave the list every quarter second
-// or so; from counts the rows as they were before that.
-int resultListNextChecked(HWND window, uint32_t from, char* path);
-// Unchecks row, or marks it to leave the list (WMU_RESULTS_SETTLE).
-void resultListSettle(HWND window, int row, WPARAM how);
+// For a file action's worker (WMU_RESULTS_NEXT): settles the row request
+// names (unchecked, or marked to leave), then answers the first checked row
+// at or after from, its full path in request.path (empty when it does not
+// fit), or -1. Rows settled as removed leave the list every quarter second or
+// so (the list keeps its row count, places past the last row empty, until
+// resultListCompact with every row); from counts the rows as they were
+// before that.
+int resultListNextChecked(HWND window, uint32_t from, ResultRequest& request);
+
 // Removes the rows marked to leave before place upTo (WMU_RESULTS_COMPACT;
 // past the last row: every one); returns how many.
 uint32_t resultListCompact(HWND window, uint32_t upTo);
