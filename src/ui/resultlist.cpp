@@ -9,8 +9,8 @@
 namespace {
 
 // Rows a file action settled as removed leave the list at most this often
-// (ms): each compaction moves every row after them.
-constexpr DWORD kCompactMs = 250;
+// (ms): each time the list is repainted.
+constexpr DWORD kCompactMs = 500;
 // A sort key of up to 29 characters fits easily in this many bytes.
 constexpr int kWideSortText = 64;
 

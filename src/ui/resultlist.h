@@ -55,7 +55,7 @@ void resultListClear(HWND window);
 // For a file action's worker (WMU_RESULTS_NEXT): settles the row request
 // names (unchecked, or marked to leave), then answers the first checked row
 // at or after from, its full path in request.path (empty when it does not
-// fit), or -1. Rows settled as removed leave the list every quarter second or
+// fit), or -1. Rows settled as removed leave the list every half second or
 // so (the list keeps its row count, places past the last row empty, until
 // resultListCompact with every row); from counts the rows as they were
 // before that.
