@@ -277,7 +277,14 @@ size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t
     // lstrcmpA compares in the thread's locale after converting from the ANSI
     // code page; a key made the same way orders texts the same way.
     WCHAR wide[kWideSortText];
-    int count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
+    int count = 0;
+    // Plain ASCII, most names, widens byte for byte in every ANSI code page.
+    while (static_cast<size_t>(count) < length && static_cast<unsigned char>(text[count]) < 0x80) {
+        wide[count] = static_cast<WCHAR>(text[count]);
+        ++count;
+    }
+    if (static_cast<size_t>(count) < length)
+        count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
     if (count <= 0) return 0;
     int got = LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, wide, count, reinterpret_cast<WCHAR*>(key),
                            static_cast<int>(keySize));
