@@ -12,6 +12,7 @@
 #include "search/header.h"
 #include "spi/plugins.h"
 #include "ui/lists.h"
+#include "ui/resultlist.h"
 #include "ui/results.h"
 #include "ui/mainwnd.h"
 
@@ -34,6 +35,8 @@ constexpr DWORD kFlushMaxMs = 1000;
 // and a name shown for less is not read anyway.
 constexpr DWORD kStatusMs = 500;
 constexpr int kStatusSimplePart = 255;
+// Room for a name's sort key: 29 characters take far less.
+constexpr size_t kNameKeyRoom = 512;
 
 // What the walk reads and keeps for one run. The condition and exclude lists
 // are read once at the start: their panes are disabled for the whole run.
@@ -106,6 +109,13 @@ void flushRows(ScanWalk& w) {
     b.directory = 0;
 }
 
+uint32_t poolAddBytes(RowBatch& b, const void* bytes, size_t length) {
+    uint32_t at = b.used;
+    memcpy(b.pool + at, bytes, length);
+    b.used += static_cast<uint32_t>(length);
+    return at;
+}
+
 uint32_t poolAdd(RowBatch& b, const char* text) {
     if (!text[0]) return 0;
     uint32_t at = b.used;
@@ -124,15 +134,22 @@ struct RowTexts {
     const char* handledBy;
 };
 
+// The name's sort key is made here, on the worker, so that the window's
+// first sort by name does not make one for every row while the user waits.
 void addRow(ScanWalk& w, const RowTexts& t) {
     RowBatch* b = w.batch;
+    unsigned char key[kNameKeyRoom];
+    size_t keyLength = resultSortKey(t.fileName, resultsSortTextLength(t.fileName), key, sizeof key);
     // Counted with the directory, which a flush makes due again.
     size_t need = strlen(t.fileName) + strlen(t.pictureSize) + strlen(t.fileSize) + strlen(t.handledBy) +
-                  strlen(t.fullPath) + 5;
+                  strlen(t.fullPath) + 5 + keyLength;
     if (b->count == kBatchRows || b->used + need > kBatchPool) flushRows(w);
     if (b->count == 0) w.batchStarted = GetTickCount();
     if (!b->directory) b->directory = poolAdd(*b, t.fullPath);
-    uint32_t* text = b->rows[b->count++].text;
+    FoundRow& row = b->rows[b->count++];
+    row.nameKeyLength = static_cast<uint32_t>(keyLength);
+    row.nameKey = keyLength ? poolAddBytes(*b, key, keyLength) : 0;
+    uint32_t* text = row.text;
     text[kResultColumnFileName] = poolAdd(*b, t.fileName);
     text[kResultColumnPictureSize] = poolAdd(*b, t.pictureSize);
     text[kResultColumnFileSize] = poolAdd(*b, t.fileSize);

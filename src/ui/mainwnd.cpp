@@ -195,7 +195,7 @@ void mainCreate(HWND window) {
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CREATE && onCreate(window) < 0) return -1;
-    if (mainState(window)) {
+    if (MainWindowState* s = mainState(window)) {
         switch (message) {
         case WM_SIZE:
             onSize(window, wParam, lParam);
@@ -228,7 +228,8 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             resultListClear(window);
             return 0;
         case WMU_RESULTS_NEXT:
-            return resultListNextChecked(window, static_cast<uint32_t>(wParam), *reinterpret_cast<ResultRequest*>(lParam));
+            return resultListNextChecked(*s->results, window, static_cast<uint32_t>(wParam),
+                                         *reinterpret_cast<ResultRequest*>(lParam));
         case WMU_RESULTS_COMPACT:
             return resultListCompact(window, static_cast<uint32_t>(wParam));
         }

@@ -173,8 +173,7 @@ void resultListClear(HWND window) {
     showCount(resultList(window).list, store, true);
 }
 
-int resultListNextChecked(HWND window, uint32_t from, ResultRequest& request) {
-    ResultList& r = resultList(window);
+int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultRequest& request) {
     if (request.settled >= 0 && static_cast<uint32_t>(request.settled) < r.store.count) {
         uint32_t row = static_cast<uint32_t>(request.settled);
         if (request.how == kSettleRemove) {

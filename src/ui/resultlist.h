@@ -59,7 +59,8 @@ void resultListClear(HWND window);
 // so (the list keeps its row count, places past the last row empty, until
 // resultListCompact with every row); from counts the rows as they were
 // before that.
-int resultListNextChecked(HWND window, uint32_t from, ResultRequest& request);
+// r is window's (asked once a row, it comes from the caller).
+int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultRequest& request);
 
 // Removes the rows marked to leave before place upTo (WMU_RESULTS_COMPACT;
 // past the last row: every one); returns how many.

@@ -54,7 +54,9 @@ void ranksFree(ResultStore& store) {
     }
 }
 
-size_t sortTextLength(const char* text) {
+}  // namespace
+
+size_t resultsSortTextLength(const char* text) {
     const char* end = text;
     while (*end) {
         const char* next = charNext(end);
@@ -63,6 +65,8 @@ size_t sortTextLength(const char* text) {
     }
     return static_cast<size_t>(end - text);
 }
+
+namespace {
 
 // Sort keys of one column's texts, in chunks freed together.
 struct KeyChunk {
@@ -111,13 +115,20 @@ bool rowKeys(const ResultStore& store, int column, ResultKeyFn keyFn, RowKey* ke
     for (uint32_t i = 0; i < store.count; ++i) {
         const char* text = store.rows[i].text[column];
         keys[i].insertIndex = store.rows[i].insertIndex;
+        const ResultRow& row = store.rows[i];
+        if (column == kResultColumnFileName && row.nameKey) {
+            keys[i].key = row.nameKey;
+            keys[i].length = row.nameKeyLength;
+            keys[i].head = keyHead(row.nameKey, row.nameKeyLength);
+            continue;
+        }
         if (i && text == store.rows[i - 1].text[column]) {
             keys[i].head = keys[i - 1].head;
             keys[i].key = keys[i - 1].key;
             keys[i].length = keys[i - 1].length;
             continue;
         }
-        size_t length = keyFn(text, sortTextLength(text), scratch, sizeof scratch);
+        size_t length = keyFn(text, resultsSortTextLength(text), scratch, sizeof scratch);
         keys[i].key = keyKeep(chunks, scratch, length);
         if (!keys[i].key) return false;
         keys[i].length = static_cast<uint32_t>(length);
@@ -134,6 +145,17 @@ uint32_t* rankColumn(const ResultStore& store, int column, ResultKeyFn keyFn) {
     KeyChunk* chunks = nullptr;
     bool ranked = ranks && keys && rowKeys(store, column, keyFn, keys, chunks);
     if (ranked) {
+        // Names of one camera share their first characters: the heads are
+        // taken after what every key shares, so most comparisons stay
+        // between two numbers.
+        size_t common = store.count ? keys[0].length : 0;
+        for (uint32_t i = 1; i < store.count && common; ++i) {
+            size_t limit = std::min<size_t>(common, keys[i].length);
+            size_t same = 0;
+            while (same < limit && keys[i].key[same] == keys[0].key[same]) ++same;
+            common = same;
+        }
+        for (uint32_t i = 0; i < store.count; ++i) keys[i].head = keyHead(keys[i].key + common, keys[i].length - common);
         std::sort(keys, keys + store.count, [](const RowKey& a, const RowKey& b) { return keyOrder(a, b) < 0; });
         uint32_t rank = 0;
         for (uint32_t i = 0; i < store.count; ++i) {
@@ -208,6 +230,10 @@ int resultsAppend(ResultStore& store, const RowBatch& batch) {
             uint32_t offset = batch.rows[i].text[c];
             row.text[c] = block->data + (offset < batch.used ? offset : 0);
         }
+        const FoundRow& found = batch.rows[i];
+        bool keyed = found.nameKeyLength && found.nameKey + static_cast<uint64_t>(found.nameKeyLength) <= batch.used;
+        row.nameKey = keyed ? reinterpret_cast<const unsigned char*>(block->data + found.nameKey) : nullptr;
+        row.nameKeyLength = keyed ? found.nameKeyLength : 0;
         row.insertIndex = store.appended++;
         row.fileSize = static_cast<uint32_t>(parseDigits(row.text[kResultColumnFileSize]));
         row.check = kCheckImageUnchecked;

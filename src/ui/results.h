@@ -22,6 +22,10 @@ constexpr uint32_t kBatchRows = 4096;
 constexpr uint32_t kBatchPool = 1024 * 1024;
 struct FoundRow {
     uint32_t text[kResultColumnCount];  // offsets into pool, by column
+    // The FileName's sort key (a ResultKeyFn's), made by the worker so a
+    // sort by name need not: offset into pool and length; 0, 0 for none.
+    uint32_t nameKey;
+    uint32_t nameKeyLength;
 };
 struct RowBatch {
     uint32_t count;
@@ -37,6 +41,8 @@ constexpr uint8_t kCheckImageChecked = 2;
 
 struct ResultRow {
     const char* text[kResultColumnCount];  // into the store's blocks; never null
+    const unsigned char* nameKey;          // the batch's sort key of FileName, or null
+    uint32_t nameKeyLength;
     uint32_t insertIndex;  // rows appended before it in this search: unique, never changes
     uint32_t fileSize;     // the number the FileSize text begins with
     uint8_t check;         // state image; every image but kCheckImageUnchecked counts as checked
@@ -68,6 +74,10 @@ struct ResultStore {
 // to key (keySize bytes); returns its length, 0 when it does not fit. Keys
 // order texts as the list's comparison of texts does.
 typedef size_t (*ResultKeyFn)(const char* text, size_t length, unsigned char* key, size_t keySize);
+
+// The bytes of text a sort compares: at most the first 29, a double-byte
+// character never cut in two.
+size_t resultsSortTextLength(const char* text);
 
 // Frees every row and text; the store is then empty.
 void resultsClear(ResultStore& store);

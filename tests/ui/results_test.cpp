@@ -19,8 +19,9 @@ struct Row {
 };
 
 // Appends rows as one batch; consecutive rows of one folder share its text,
-// as the worker's rows do.
-void append(ResultStore& store, const std::vector<Row>& rows) {
+// as the worker's rows do. With keyed, each name comes with a sort key that
+// orders the names backwards.
+void append(ResultStore& store, const std::vector<Row>& rows, bool keyed = false) {
     auto batch = std::make_unique<RowBatch>();
     batch->used = 1;
     auto add = [&](const std::string& text) { return batchText(*batch, text); };
@@ -28,6 +29,12 @@ void append(ResultStore& store, const std::vector<Row>& rows) {
     uint32_t folderAt = 0;
     for (const Row& row : rows) {
         FoundRow& found = batch->rows[batch->count++];
+        if (keyed) {
+            std::string key;
+            for (unsigned char c : row.name) key += static_cast<char>(255 - c);
+            found.nameKey = add(key);
+            found.nameKeyLength = static_cast<uint32_t>(key.size());
+        }
         found.text[kResultColumnFileName] = add(row.name);
         found.text[kResultColumnFileSize] = add(row.size);
         if (!folder || *folder != row.folder) folderAt = add(row.folder);
@@ -187,6 +194,15 @@ TEST_F(Store, SortsCycleThroughColumnsAndReturnToTheOrderFound) {
     EXPECT_EQ(resultsFindInsertIndex(store, 4), 0);
     EXPECT_EQ(resultsFindInsertIndex(store, 0), 1);
     EXPECT_EQ(resultsFindInsertIndex(store, 2), -1);  // a.png left
+}
+
+TEST_F(Store, ANameSortUsesTheKeysTheWorkerMade) {
+    append(store, {{"a.png", "", ""}, {"c.png", "", ""}}, true);
+    append(store, {{"b.png", "", ""}});  // no key: made at the sort
+    ASSERT_EQ(resultsSort(store, kResultColumnFileName, false, byteKey), 1);
+    // The worker's keys put c before a; b's own key, by its bytes, sorts
+    // before both of their inverted ones.
+    EXPECT_EQ(names(store), "b.png,c.png,a.png");
 }
 
 TEST_F(Store, OnlyTheFirst29BytesCountAndADoubleByteCharacterIsNotCut) {
