@@ -69,7 +69,7 @@ double fill(HWND window, uint32_t rows) {
             uint32_t* row = found.text;
             snprintf(text, sizeof text, "IMG_%08u.jpg", (i * 2654435761u) % 100000000u);
             // The name's sort key, made as the search worker makes it.
-            unsigned char key[512];
+            unsigned char key[kSortKeyRoom];
             size_t keyLength = resultSortKey(text, resultsSortTextLength(text), key, sizeof key);
             found.nameKey = batch->used;
             found.nameKeyLength = static_cast<uint32_t>(keyLength);

@@ -35,8 +35,6 @@ constexpr DWORD kFlushMaxMs = 1000;
 // and a name shown for less is not read anyway.
 constexpr DWORD kStatusMs = 500;
 constexpr int kStatusSimplePart = 255;
-// Room for a name's sort key: 29 characters take far less.
-constexpr size_t kNameKeyRoom = 512;
 
 // What the walk reads and keeps for one run. The condition and exclude lists
 // are read once at the start: their panes are disabled for the whole run.
@@ -117,12 +115,7 @@ uint32_t poolAddBytes(RowBatch& b, const void* bytes, size_t length) {
 }
 
 uint32_t poolAdd(RowBatch& b, const char* text) {
-    if (!text[0]) return 0;
-    uint32_t at = b.used;
-    size_t length = strlen(text) + 1;
-    memcpy(b.pool + at, text, length);
-    b.used += static_cast<uint32_t>(length);
-    return at;
+    return text[0] ? poolAddBytes(b, text, strlen(text) + 1) : 0;
 }
 
 // Texts of one found row; the directory is copied once per batch.
@@ -138,7 +131,7 @@ struct RowTexts {
 // first sort by name does not make one for every row while the user waits.
 void addRow(ScanWalk& w, const RowTexts& t) {
     RowBatch* b = w.batch;
-    unsigned char key[kNameKeyRoom];
+    unsigned char key[kSortKeyRoom];
     size_t keyLength = resultSortKey(t.fileName, resultsSortTextLength(t.fileName), key, sizeof key);
     // Counted with the directory, which a flush makes due again.
     size_t need = strlen(t.fileName) + strlen(t.pictureSize) + strlen(t.fileSize) + strlen(t.handledBy) +

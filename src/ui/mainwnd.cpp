@@ -271,10 +271,7 @@ HWND mainResultToolbar(HWND window) {
 }
 
 int resultRowPath(HWND window, int row, char* path) {
-    if (row < 0) {
-        path[0] = '\0';
-        return 0;
-    }
+    // A row of -1 (no focus) is past every row: refused like one.
     return resultsRowPath(resultStore(window), static_cast<uint32_t>(row), path, kPathSize);
 }
 

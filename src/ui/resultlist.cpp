@@ -56,9 +56,8 @@ void reorderKeepingFocus(HWND window, Reorder reorder, bool tellCount = true) {
     if (selected) SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
     if (selected || (tellCount && count != r.store.count))
         SendMessageA(list, LVM_SETITEMCOUNT, r.store.count, LVSICF_NOSCROLL);
-    int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     if (tellCount && top > 0 && r.store.count) {
-        int last = top + perPage - 1;
+        int last = top + static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0)) - 1;
         SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<uint32_t>(last) < r.store.count ? last : r.store.count - 1, FALSE);
     }
     int row = hadFocus ? resultsFindInsertIndex(r.store, focusedIndex) : -1;
@@ -95,42 +94,31 @@ uint32_t compactNow(HWND window, uint32_t upTo) {
     return gone;
 }
 
-void copyCut(char* to, int size, const char* text) {
-    if (size <= 0) return;
+// The text into the list's buffer, cut to fit as the list cuts its own.
+void copyText(char* to, int size, const char* text) {
     size_t length = strlen(text);
     if (length >= static_cast<size_t>(size)) length = static_cast<size_t>(size) - 1;
     memcpy(to, text, length);
     to[length] = '\0';
 }
 
-void onDispInfo(const ResultStore& store, NMLVDISPINFOA& info) {
-    LVITEMA& item = info.item;
-    if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) {
-        // A place rows left during a file action: empty, without a box.
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = '\0';
-        if (item.mask & LVIF_STATE) item.state &= ~LVIS_STATEIMAGEMASK;
-        return;
-    }
-    const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.iSubItem >= 0 && item.iSubItem < kResultColumnCount)
-        copyCut(item.pszText, item.cchTextMax, row.text[item.iSubItem]);
-    if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK))
-        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.check);
+void copyText(WCHAR* to, int size, const char* text) {
+    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, to, size)) to[size - 1] = L'\0';
 }
 
-void onDispInfoWide(const ResultStore& store, NMLVDISPINFOW& info) {
-    LVITEMW& item = info.item;
+// A row's text and check image, as the list asks (LVITEMA or LVITEMW).
+template <typename Item>
+void onDispInfo(const ResultStore& store, Item& item) {
+    bool text = (item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0;
     if (item.iItem < 0 || static_cast<uint32_t>(item.iItem) >= store.count) {
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) item.pszText[0] = L'\0';
+        // A place rows left during a file action: empty, without a box.
+        if (text) item.pszText[0] = 0;
         if (item.mask & LVIF_STATE) item.state &= ~LVIS_STATEIMAGEMASK;
         return;
     }
     const ResultRow& row = resultsRow(store, static_cast<uint32_t>(item.iItem));
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && item.iSubItem >= 0 &&
-        item.iSubItem < kResultColumnCount) {
-        int got = MultiByteToWideChar(CP_ACP, 0, row.text[item.iSubItem], -1, item.pszText, item.cchTextMax);
-        if (got == 0) item.pszText[item.cchTextMax - 1] = L'\0';
-    }
+    if (text && item.iSubItem >= 0 && item.iSubItem < kResultColumnCount)
+        copyText(item.pszText, item.cchTextMax, row.text[item.iSubItem]);
     if ((item.mask & LVIF_STATE) && (item.stateMask & LVIS_STATEIMAGEMASK))
         item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.check);
 }
@@ -145,8 +133,9 @@ void onClick(HWND window, const NMITEMACTIVATE& click) {
 }
 
 void setAllChecks(HWND window, uint8_t image) {
-    resultsCheckAll(resultList(window).store, image);
-    InvalidateRect(resultList(window).list, nullptr, FALSE);
+    ResultList& r = resultList(window);
+    resultsCheckAll(r.store, image);
+    InvalidateRect(r.list, nullptr, FALSE);
 }
 
 }  // namespace
@@ -162,15 +151,15 @@ ResultStore& resultStore(HWND window) {
 }
 
 void resultListAppend(HWND window, const RowBatch& batch) {
-    ResultStore& store = resultList(window).store;
-    if (resultsAppend(store, batch)) showCount(resultList(window).list, store, false);
+    ResultList& r = resultList(window);
+    if (resultsAppend(r.store, batch)) showCount(r.list, r.store, false);
 }
 
 void resultListClear(HWND window) {
-    ResultStore& store = resultList(window).store;
-    resultsClear(store);
-    resultList(window).focused = -1;
-    showCount(resultList(window).list, store, true);
+    ResultList& r = resultList(window);
+    resultsClear(r.store);
+    r.focused = -1;
+    showCount(r.list, r.store, true);
 }
 
 int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultRequest& request) {
@@ -215,8 +204,9 @@ void uncheckAll(HWND window) {
 }
 
 void checkInvert(HWND window) {
-    resultsCheckInvert(resultList(window).store);
-    InvalidateRect(resultList(window).list, nullptr, FALSE);
+    ResultList& r = resultList(window);
+    resultsCheckInvert(r.store);
+    InvalidateRect(r.list, nullptr, FALSE);
 }
 
 void checkToggleAll(HWND window) {
@@ -237,10 +227,9 @@ void resultListToggle(HWND window, int row) {
     ResultList& r = resultList(window);
     if (row < 0 || static_cast<uint32_t>(row) >= r.store.count) return;
     resultsCheckToggle(r.store, static_cast<uint32_t>(row));
-    HWND list = resultList(window).list;
-    redrawRow(list, row);
+    redrawRow(r.list, row);
     // As for any state change of the focused row, its picture is shown again.
-    if (row == listFocusedRow(list)) resultListPreview(window, row);
+    if (row == listFocusedRow(r.list)) resultListPreview(window, row);
 }
 
 void resultListNoteFocus(HWND window, const NMLISTVIEW& change) {
@@ -256,10 +245,10 @@ void resultListNoteFocus(HWND window, const NMLISTVIEW& change) {
 bool resultListOnNotify(HWND window, const NMHDR& header) {
     switch (header.code) {
     case LVN_GETDISPINFOA:
-        onDispInfo(resultList(window).store, *reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header)));
+        onDispInfo(resultList(window).store, reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header))->item);
         return true;
     case LVN_GETDISPINFOW:
-        onDispInfoWide(resultList(window).store, *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
+        onDispInfo(resultList(window).store, reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
         return true;
     case NM_CLICK:
         onClick(window, reinterpret_cast<const NMITEMACTIVATE&>(header));
@@ -276,14 +265,7 @@ size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t
     // lstrcmpA compares in the thread's locale after converting from the ANSI
     // code page; a key made the same way orders texts the same way.
     WCHAR wide[kWideSortText];
-    int count = 0;
-    // Plain ASCII, most names, widens byte for byte in every ANSI code page.
-    while (static_cast<size_t>(count) < length && static_cast<unsigned char>(text[count]) < 0x80) {
-        wide[count] = static_cast<WCHAR>(text[count]);
-        ++count;
-    }
-    if (static_cast<size_t>(count) < length)
-        count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
+    int count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
     if (count <= 0) return 0;
     int got = LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, wide, count, reinterpret_cast<WCHAR*>(key),
                            static_cast<int>(keySize));

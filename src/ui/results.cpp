@@ -19,8 +19,6 @@ constexpr uint32_t kFirstCapacity = 4096;
 // Texts compare by at most this many leading bytes, a double-byte character
 // never cut in two.
 constexpr size_t kSortTextBytes = 29;
-// Sort keys are made in this much room; a key that needs more counts as empty.
-constexpr size_t kKeyRoom = 512;
 // Sort keys are kept in chunks of this size while a column is ranked.
 constexpr size_t kKeyChunk = 1024 * 1024;
 
@@ -75,7 +73,8 @@ struct KeyChunk {
     unsigned char data[kKeyChunk];
 };
 
-// A row's key: its first eight bytes as a number decide most comparisons.
+// A row's key: eight of its bytes as a number (after what every key
+// shares) decide most comparisons.
 struct RowKey {
     uint64_t head;
     const unsigned char* key;
@@ -111,19 +110,17 @@ int keyOrder(const RowKey& a, const RowKey& b) {
 // Each row's key, made once per text: the rows of a batch share their
 // folder's text, and consecutive rows reuse the key of the one before.
 bool rowKeys(const ResultStore& store, int column, ResultKeyFn keyFn, RowKey* keys, KeyChunk*& chunks) {
-    unsigned char scratch[kKeyRoom];
+    unsigned char scratch[kSortKeyRoom];
     for (uint32_t i = 0; i < store.count; ++i) {
-        const char* text = store.rows[i].text[column];
-        keys[i].insertIndex = store.rows[i].insertIndex;
         const ResultRow& row = store.rows[i];
+        const char* text = row.text[column];
+        keys[i].insertIndex = row.insertIndex;
         if (column == kResultColumnFileName && row.nameKey) {
             keys[i].key = row.nameKey;
             keys[i].length = row.nameKeyLength;
-            keys[i].head = keyHead(row.nameKey, row.nameKeyLength);
             continue;
         }
         if (i && text == store.rows[i - 1].text[column]) {
-            keys[i].head = keys[i - 1].head;
             keys[i].key = keys[i - 1].key;
             keys[i].length = keys[i - 1].length;
             continue;
@@ -132,7 +129,6 @@ bool rowKeys(const ResultStore& store, int column, ResultKeyFn keyFn, RowKey* ke
         keys[i].key = keyKeep(chunks, scratch, length);
         if (!keys[i].key) return false;
         keys[i].length = static_cast<uint32_t>(length);
-        keys[i].head = keyHead(scratch, length);
     }
     return true;
 }

@@ -74,6 +74,8 @@ struct ResultStore {
 // to key (keySize bytes); returns its length, 0 when it does not fit. Keys
 // order texts as the list's comparison of texts does.
 typedef size_t (*ResultKeyFn)(const char* text, size_t length, unsigned char* key, size_t keySize);
+// Room enough for the key of any text a sort compares.
+constexpr size_t kSortKeyRoom = 512;
 
 // The bytes of text a sort compares: at most the first 29, a double-byte
 // character never cut in two.
