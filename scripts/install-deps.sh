@@ -8,7 +8,8 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool
   cmake ninja-build g++ clang libclang-rt-14-dev googletest locales file
-  python3 python3-pil
+  python3 python3-pil dpkg-dev
+  webp libavif-bin libheif-examples libjxl-tools
 )
 
 missing=()
@@ -33,6 +34,24 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
   fi
   rm -f "$log"
 fi
+
+# libwebp is built from Debian's source package: apt needs its deb-src
+# entries, the same archives as the binary ones.
+if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "install-deps: adding deb-src entries for Debian's archives"
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sources=/etc/apt/sources.list.d/trawlix-deb-src.sources
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$sources"
+  else
+    sources=/etc/apt/sources.list.d/trawlix-deb-src.list
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$sources"
+  fi
+  if ! apt-get update -qq >/dev/null 2>&1; then
+    echo "install-deps: apt-get update failed with $sources" >&2
+    exit 1
+  fi
+fi
+bash "$(dirname "$0")/build-libwebp.sh"
 
 # The double-byte code page tests run Wine under a Japanese locale.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then

@@ -1,14 +1,21 @@
 #!/usr/bin/env python3
 """Writes the header reader's fuzz seeds: real BMP, GIF, PNG and JPEG files
-(baseline, progressive, with EXIF), hand-made JPEG marker walks, and names
-in every extension form the reader tells apart, double-byte ones among them.
+(baseline, progressive, with EXIF), hand-made JPEG marker walks, names in
+every extension form the reader tells apart, double-byte ones among them,
+WebP, AVIF, HEIC and JPEG XL files from Debian's encoders (as
+make-pictures.py makes them), and hand-made boxes in the forms those
+encoders do not write (64-bit sizes, long item ids and property indices,
+JPEG XL's small size header and parts).
 Each file stands behind the fuzz input's prefix: one byte with the name's
 length (low 4 bits) and the harness's flags (0x10: walk as JPEG directly,
-0x20: the file claims to be longer, 0x40: a seek past its bytes fails), then
-the name."""
+0x20: the file claims to be longer, 0x40: a seek past its bytes fails,
+0x80: the format is told by the file's head), then the name."""
+import importlib.util
 import io
 import os
+import struct
 import sys
+import tempfile
 
 from PIL import Image
 
@@ -25,6 +32,83 @@ def encoded(image, fmt, **options):
     out = io.BytesIO()
     image.save(out, fmt, **options)
     return out.getvalue()
+
+
+def box(kind, payload, large=False):
+    if large:
+        return struct.pack(">I4sQ", 1, kind, 16 + len(payload)) + payload
+    return struct.pack(">I4s", 8 + len(payload), kind) + payload
+
+
+def full_box(kind, version, flags, payload):
+    return box(kind, struct.pack(">I", version << 24 | flags) + payload)
+
+
+def heif_long_forms(properties=None):
+    """pitm and ipma with 32-bit item ids, 15-bit property indices, meta
+    with a 64-bit size, properties ispe, irot and pixi (or the three given)."""
+    if properties is None:
+        properties = (full_box(b"ispe", 0, 0, struct.pack(">II", 300, 200)), box(b"irot", b"\x01"),
+                      full_box(b"pixi", 0, 0, b"\x03\x08\x08\x08"))
+    ipco = box(b"ipco", b"".join(properties))
+    ipma = full_box(b"ipma", 1, 1, struct.pack(">IIBHIBHHH", 2, 7, 1, 0x8001, 5, 3, 0x8001, 2, 3))
+    # ipma before ipco: a file cut inside the properties still says which are the item's.
+    meta = full_box(b"pitm", 1, 0, struct.pack(">I", 5)) + box(b"iprp", ipma + ipco)
+    ftyp = box(b"ftyp", b"heic\x00\x00\x00\x00mif1heic")
+    return ftyp + box(b"meta", b"\x00\x00\x00\x00" + meta, large=True)
+
+
+def heif_damaged():
+    """Properties too short for their fields, an empty ipco, a meta box
+    longer than a file cut inside its properties, boxes too far apart for
+    the reader's budget."""
+    long_forms = heif_long_forms()
+    short = heif_long_forms((full_box(b"ispe", 0, 0, b"\x00\x00"), box(b"irot", b""),
+                             full_box(b"pixi", 0, 0, b"\x09\x08")))
+    empty = heif_long_forms((b"", b"", b""))
+    ipma = long_forms.index(b"ipma")
+    cuts = {"cut%d.heic" % n: long_forms[:n] for n in range(ipma + 8, len(long_forms))}
+    far = box(b"ftyp", b"avif\x00\x00\x00\x00mif1")
+    far += b"".join(box(b"free", bytes(5000)) for _ in range(5)) + long_forms[long_forms.index(b"meta") - 4:]
+    cuts.update({"short.heic": short, "empty.heic": empty, "far.avif": far})
+    return cuts
+
+
+def jxl_bits(fields):
+    value = used = 0
+    for bits, count in fields:
+        value |= bits << used
+        used += count
+    return b"\xff\x0a" + value.to_bytes((used + 7) // 8 + 4, "little")
+
+
+def modern_files():
+    """The files make-pictures.py makes with Debian's encoders."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    spec = importlib.util.spec_from_file_location("pictures", os.path.join(here, "make-pictures.py"))
+    pictures = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(pictures)
+    files = {}
+    with tempfile.TemporaryDirectory() as scratch:
+        pictures.write_modern(scratch)
+        folder = os.path.join(scratch, "modern")
+        for name in sorted(os.listdir(folder)):
+            if name != "sizes.txt":
+                with open(os.path.join(folder, name), "rb") as f:
+                    files[name] = f.read()
+    signature = b"\x00\x00\x00\x0cJXL \x0d\x0a\x87\x0a"
+    small = jxl_bits([(1, 1), (3, 5), (5, 3), (1, 1)])
+    turned = jxl_bits([(1, 1), (1, 5), (0, 3), (3, 5), (0, 1), (1, 1), (5, 3)])
+    files.update(heif_damaged())
+    files.update({
+        "long.heic": heif_long_forms(),
+        "small.jxl": small,
+        "turned.jxl": turned,
+        "parts.jxl": signature + box(b"jxlp", b"\x00\x00\x00\x00" + turned[:6]) + box(b"jxlp", turned[6:]),
+        "zero.avif": files["lossy.avif"][:files["lossy.avif"].index(b"meta") - 4] + b"\x00\x00\x00\x00" +
+                     files["lossy.avif"][files["lossy.avif"].index(b"meta"):],
+    })
+    return files
 
 
 def main():
@@ -63,12 +147,16 @@ def main():
     # no separator and no extension dot.
     files.update({b"\x83\x5c.jpg": jpeg, b"\x81.png": seeds["a.png"], b"\x82\xa0.bmp": seeds["a.bmp"]})
     files.update(seeds)
+    modern = modern_files()
+    files.update(modern)
     entries = [(name, data, 0) for name, data in files.items()]
     entries += [("w.jpg", data, 0) for data in walks.values()]
     entries += [("", data, 0x10) for data in list(walks.values()) + [jpeg]]
     entries += [("s.jpg", walks["short"], 0x20), ("s.bmp", seeds["a.bmp"][:20], 0x20)]
     entries += [("s.jpg", walks["short"], 0x60), ("j.jpg", b"\xff\xd8\xff\xe0\x01\x00", 0x60)]
     entries += [("s" + ext, seeds["a" + ext][:4], 0x40) for ext in (".bmp", ".gif", ".png")]
+    # The same files told apart by their heads, as the plug-in tells them.
+    entries += [("", data, 0x80) for data in modern.values()]
     for i, (name, data, flags) in enumerate(entries):
         raw = name if isinstance(name, bytes) else name.encode("ascii")
         assert len(raw) < 16

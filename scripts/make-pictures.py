@@ -5,9 +5,15 @@
   make-pictures.py samples DIR  the demo collection the run command opens
 
 Test pictures are 64 x 48 (icons 32 x 32) in four quadrants: red top left,
-green top right, blue bottom left, white bottom right."""
+green top right, blue bottom left, white bottom right. DIR/modern holds
+WebP, AVIF, HEIC and JPEG XL pictures made by Debian's encoders from such
+quadrants, each of its own size, and sizes.txt: "name width height" as a
+viewer shows each one (turned where the file says so)."""
 import os
+import struct
+import subprocess
 import sys
+import tempfile
 
 from PIL import Image, ImageDraw
 
@@ -43,6 +49,150 @@ def write_tests(target):
     alpha = quadrants(64, 48, "RGBA")
     ImageDraw.Draw(alpha).rectangle((0, 0, 31, 23), fill=(255, 0, 0, 0))
     alpha.save(os.path.join(target, "alpha.png"))
+    write_modern(target)
+
+
+# name, width, height, whether the input has a transparent quadrant, the
+# encoder's command (input and output appended as it wants them), whether
+# the file turns the picture by a quarter.
+MODERN = (
+    ("lossy.webp", 120, 80, False, ["cwebp", "-quiet", "-q", "80"], False),
+    ("lossless.webp", 100, 70, False, ["cwebp", "-quiet", "-lossless"], False),
+    ("alpha.webp", 90, 60, True, ["cwebp", "-quiet", "-q", "90"], False),
+    ("animated.webp", 110, 66, False, ["img2webp", "-lossless"], False),
+    ("lossy.avif", 96, 64, False, ["avifenc", "-s", "10"], False),
+    ("lossless.avif", 80, 48, False, ["avifenc", "-s", "10", "-l"], False),
+    ("alpha.avif", 72, 40, True, ["avifenc", "-s", "10"], False),
+    ("rotated.avif", 128, 32, False, ["avifenc", "-s", "10", "--irot", "1"], True),
+    ("lossy.heic", 112, 72, False, ["heif-enc", "-q", "50"], False),
+    ("lossless.heic", 88, 56, False, ["heif-enc", "-L", "-p", "chroma=444"], False),
+    ("alpha.heic", 76, 44, True, ["heif-enc", "-q", "60"], False),
+    ("rotated.heic", 144, 48, False, ["heif-enc", "-q", "50"], True),
+    ("lossy.jxl", 136, 88, False, ["cjxl", "--quiet", "-d", "1", "--container=0"], False),
+    ("lossless.jxl", 60, 36, False, ["cjxl", "--quiet", "-d", "0", "--container=0"], False),
+    ("alpha.jxl", 84, 52, True, ["cjxl", "--quiet", "-d", "1"], False),
+    ("container.jxl", 150, 50, False, ["cjxl", "--quiet", "-d", "1", "--container=1"], False),
+)
+
+
+def boxes(data, start, end):
+    """(type, start, header length, end) of each ISO base media box in data[start:end]."""
+    at = start
+    while at < end:
+        size, kind = struct.unpack(">I4s", data[at:at + 8])
+        header = 8
+        if size == 1:
+            size = struct.unpack(">Q", data[at + 8:at + 16])[0]
+            header = 16
+        elif size == 0:
+            size = end - at
+        yield kind, at, header, at + size
+        at += size
+
+
+def child(data, parent, kind, skip=0):
+    _, start, header, end = parent
+    for box in boxes(data, start + header + skip, end):
+        if box[0] == kind:
+            return box
+    raise ValueError("no %s box" % kind)
+
+
+def with_irot(data, angle):
+    """data, a HEIF file, with an irot property of angle quarter turns given
+    to its primary item. heif-enc has no option for it; every box around the
+    new bytes grows, and the item locations past them move on."""
+    meta = next(b for b in boxes(data, 0, len(data)) if b[0] == b"meta")
+    iprp = child(data, meta, b"iprp", 4)
+    ipco = child(data, iprp, b"ipco")
+    ipma = child(data, iprp, b"ipma")
+    pitm = child(data, meta, b"pitm", 4)
+    primary = struct.unpack(">H", data[pitm[1] + 12:pitm[1] + 14])[0]
+    index = sum(1 for _ in boxes(data, ipco[1] + ipco[2], ipco[3])) + 1
+    version, flags = data[ipma[1] + 8], data[ipma[1] + 11]
+    assert version == 0 and flags & 1 == 0 and index < 128
+    at = ipma[1] + 16
+    for _ in range(struct.unpack(">I", data[ipma[1] + 12:ipma[1] + 16])[0]):
+        item, count = struct.unpack(">HB", data[at:at + 3])
+        if item == primary:
+            break
+        at += 3 + count
+    else:
+        raise ValueError("the primary item has no properties")
+    irot = struct.pack(">I4sB", 9, b"irot", angle)
+    grown = bytearray(data)
+    grown[at + 3 + count:at + 3 + count] = bytes([0x80 | index])
+    grown[at + 2] = count + 1
+    grown[ipco[3]:ipco[3]] = irot
+    added = len(irot) + 1
+    for box, extra in ((meta, added), (iprp, added), (ipco, len(irot)), (ipma, 1)):
+        assert box[2] == 8
+        moved = box[1] + (len(irot) if box is ipma else 0)
+        size = struct.unpack(">I", grown[moved:moved + 4])[0]
+        grown[moved:moved + 4] = struct.pack(">I", size + extra)
+    # iloc (version 0 or 1 here): extents past meta's end move by what it grew.
+    iloc = child(bytes(grown), (b"meta", meta[1], meta[2], meta[3] + added), b"iloc", 4)
+    version = grown[iloc[1] + 8]
+    sizes = grown[iloc[1] + 12], grown[iloc[1] + 13]
+    offset_size, length_size, base_size = sizes[0] >> 4, sizes[0] & 15, sizes[1] >> 4
+    index_size = sizes[1] & 15 if version >= 1 else 0
+    assert version < 2 and offset_size in (0, 4, 8) and base_size in (0, 4, 8)
+    at = iloc[1] + 14
+    count = struct.unpack(">H", grown[at:at + 2])[0]
+    at += 2
+    def move(at, size):
+        if size:
+            form = ">I" if size == 4 else ">Q"
+            value = struct.unpack(form, grown[at:at + size])[0]
+            if value >= meta[3]:
+                grown[at:at + size] = struct.pack(form, value + added)
+    for _ in range(count):
+        at += 2 + (2 if version == 1 else 0) + 2  # item, construction method, data reference
+        base = at
+        at += base_size
+        extents = struct.unpack(">H", grown[at:at + 2])[0]
+        at += 2
+        if base_size:
+            move(base, base_size)
+        for _ in range(extents):
+            at += index_size
+            if not base_size:
+                move(at, offset_size)
+            at += offset_size + length_size
+    return bytes(grown)
+
+
+def write_modern(target):
+    folder = os.path.join(target, "modern")
+    os.makedirs(folder, exist_ok=True)
+    sizes = []
+    with tempfile.TemporaryDirectory() as scratch:
+        for name, width, height, alpha, command, turned in MODERN:
+            image = quadrants(width, height, "RGBA")
+            if alpha:
+                ImageDraw.Draw(image).rectangle((0, 0, width // 2 - 1, height // 2 - 1), fill=(255, 0, 0, 0))
+            source = os.path.join(scratch, name + ".png")
+            image.save(source)
+            output = os.path.join(folder, name)
+            if command[0] == "img2webp":
+                second = os.path.join(scratch, name + ".2.png")
+                image.transpose(Image.Transpose.ROTATE_180).save(second)
+                argv = command + [source, second, "-o", output]
+            elif command[0] in ("cwebp", "heif-enc"):
+                argv = command + [source, "-o", output]
+            else:
+                argv = command + [source, output]
+            done = subprocess.run(argv, capture_output=True, text=True)
+            if done.returncode != 0:
+                sys.exit("make-pictures: %s failed:\n%s%s" % (" ".join(argv), done.stdout, done.stderr))
+            if turned and name.endswith(".heic"):
+                with open(output, "rb") as f:
+                    data = f.read()
+                with open(output, "wb") as f:
+                    f.write(with_irot(data, 3))
+            sizes.append("%s %d %d" % (name, height, width) if turned else "%s %d %d" % (name, width, height))
+    with open(os.path.join(folder, "sizes.txt"), "w") as f:
+        f.write("\n".join(sizes) + "\n")
 
 
 def backdrop(width, height, seed):

@@ -79,12 +79,15 @@ bool jpegFacts(const HeaderSource& s, HeaderFacts& facts) {
 
 bool headerFacts(const HeaderSource& source, HeaderFacts& facts) {
     facts = {0, 0, 0};
-    unsigned char h[32] = {};
+    unsigned char h[64] = {};  // room for a HEIF file's brands
     uint32_t got = source.read(source.context, 0, h, sizeof h);
     if (got >= 26 && memcmp(h, "\x89PNG\r\n\x1a\n", 8) == 0) return pngFacts(h, facts);
     if (got >= 10 && (memcmp(h, "GIF87a", 6) == 0 || memcmp(h, "GIF89a", 6) == 0))
         return gifFacts(h, facts);
     if (got >= 30 && h[0] == 'B' && h[1] == 'M') return bmpFacts(h, facts);
     if (got >= 4 && h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF) return jpegFacts(source, facts);
-    return false;
+    ContainerFacts container;
+    const ContainerFormat format = containerFormatOfHead(h, got);
+    if (format == ContainerFormat::None || !containerFacts(source, format, container)) return false;
+    return done(facts, container.width, container.height, container.depth);
 }

@@ -1,16 +1,16 @@
-// Picture sizes read from the headers of PNG, GIF, BMP and JPEG files, so
-// that GetPictureInfo costs a header read: the system's codecs may decode
-// every pixel just to open a picture. Window-free; the host build tests it.
+// Picture sizes read from the headers of PNG, GIF, BMP, JPEG, WebP, AVIF,
+// HEIC/HEIF and JPEG XL files, so that GetPictureInfo costs a header read:
+// the system's codecs may decode every pixel just to open a picture, and
+// have none for some of these. Window-free; the host build tests it.
 #pragma once
 
 #include <stdint.h>
 
+#include "search/container.h"
+
 // Reads count bytes at position of the picture into buffer; returns how many
 // it delivered (fewer at the end of the picture).
-struct HeaderSource {
-    void* context;
-    uint32_t (*read)(void* context, uint64_t position, void* buffer, uint32_t count);
-};
+using HeaderSource = ByteSource;
 
 struct HeaderFacts {
     uint32_t width;
@@ -18,6 +18,6 @@ struct HeaderFacts {
     uint16_t depth;  // bits per pixel as stored
 };
 
-// True when the picture is a PNG, GIF, BMP or JPEG whose header gives a
+// True when the picture is of one of those formats and its header gives a
 // nonzero width and height; false for other formats and damaged headers.
 bool headerFacts(const HeaderSource& source, HeaderFacts& facts);

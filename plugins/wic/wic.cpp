@@ -1,7 +1,9 @@
 // A general-purpose Susie import filter on the Windows Imaging Component:
-// PNG, JPEG, GIF, BMP, TIFF and ICO, chosen by the file's signature. Callable
-// from any thread: it brings up COM for the call where the thread has none
-// and leaves the thread's COM state as it found it.
+// PNG, JPEG, GIF, BMP, TIFF and ICO, chosen by the file's signature; WebP
+// through libwebp; AVIF, HEIC/HEIF and JPEG XL sized from their headers and
+// decoded where the system has a codec for them. Callable from any thread:
+// it brings up COM for the call where the thread has none and leaves the
+// thread's COM state as it found it.
 #include <windows.h>
 #include <wincodec.h>
 
@@ -9,6 +11,7 @@
 
 #include "headers.h"
 #include "spi/susie.h"
+#include "webp.h"
 
 namespace {
 
@@ -21,6 +24,10 @@ const char* const kPluginInfo[] = {
     "*.bmp;*.dib", "BMP",
     "*.tif;*.tiff", "TIFF",
     "*.ico", "Icon",
+    "*.webp", "WebP",
+    "*.avif", "AVIF",
+    "*.heic;*.heif", "HEIF",
+    "*.jxl", "JPEG XL",
 };
 constexpr int kPluginInfoCount = sizeof kPluginInfo / sizeof kPluginInfo[0];
 
@@ -34,7 +41,9 @@ bool startsWith(const unsigned char* head, const char* signature, size_t length)
     return memcmp(head, signature, length) == 0;
 }
 
+// h holds the file's first kSusieHeaderSize bytes.
 bool signatureKnown(const unsigned char* h) {
+    if (containerFormatOfHead(h, kSusieHeaderSize) != ContainerFormat::None) return true;
     if (startsWith(h, "\x89PNG\r\n\x1a\n", 8)) return true;
     if (h[0] == 0xFF && h[1] == 0xD8 && h[2] == 0xFF) return true;
     if (startsWith(h, "GIF87a", 6) || startsWith(h, "GIF89a", 6)) return true;
@@ -183,6 +192,56 @@ int convertPixels(Decoding& d, UINT width, UINT height, BYTE* bits, UINT stride,
     return result;
 }
 
+// The picture GetPicture hands over: a BITMAPINFO and bottom-up 24-bit rows.
+struct OutputPicture {
+    HLOCAL infoHandle = nullptr;
+    HLOCAL bitsHandle = nullptr;
+    BITMAPINFO* info = nullptr;
+    BYTE* bits = nullptr;
+    UINT stride = 0;
+};
+
+// Takes the memory of a width x height picture and fills in its header; a
+// Susie result. finishOutput ends it either way.
+int startOutput(UINT width, UINT height, OutputPicture& out) {
+    const UINT64 stride64 = (static_cast<UINT64>(width) * kOutputBytes + 3) & ~3ull;
+    if (stride64 * height > kMaxOutputBytes || static_cast<UINT64>(width) * 4 * kRowsPerBatch > kMaxOutputBytes)
+        return kSusieNoMemory;
+    out.stride = static_cast<UINT>(stride64);
+    out.infoHandle = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO));
+    out.bitsHandle = LocalAlloc(LMEM_MOVEABLE, static_cast<SIZE_T>(out.stride) * height);
+    out.info = out.infoHandle ? static_cast<BITMAPINFO*>(LocalLock(out.infoHandle)) : nullptr;
+    out.bits = out.bitsHandle ? static_cast<BYTE*>(LocalLock(out.bitsHandle)) : nullptr;
+    if (!out.info || !out.bits) return kSusieNoMemory;
+    BITMAPINFOHEADER& h = out.info->bmiHeader;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = static_cast<LONG>(width);
+    h.biHeight = static_cast<LONG>(height);
+    h.biPlanes = 1;
+    h.biBitCount = 24;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = out.stride * height;
+    // The padding bytes of each row are zeroed so the output is the same every time.
+    for (UINT y = 0; y < height; ++y)
+        memset(out.bits + y * out.stride + width * kOutputBytes, 0, out.stride - width * kOutputBytes);
+    return kSusieOk;
+}
+
+// Hands the picture to the caller when result is kSusieOk, else frees it;
+// returns result.
+int finishOutput(OutputPicture& out, int result, HLOCAL* infoOut, HLOCAL* bitsOut) {
+    if (out.bits) LocalUnlock(out.bitsHandle);
+    if (out.info) LocalUnlock(out.infoHandle);
+    if (result != kSusieOk) {
+        if (out.bitsHandle) LocalFree(out.bitsHandle);
+        if (out.infoHandle) LocalFree(out.infoHandle);
+        return result;
+    }
+    *infoOut = out.infoHandle;
+    *bitsOut = out.bitsHandle;
+    return kSusieOk;
+}
+
 int decodePicture(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
                   SusieProgress progress, LONG_PTR data) {
     ComScope com;
@@ -191,39 +250,10 @@ int decodePicture(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* inf
     UINT width = 0, height = 0;
     int result = openSizedFrame(source, offsetOrLength, flag, d, width, height);
     if (result != kSusieOk) return result;
-    const UINT64 stride64 = (static_cast<UINT64>(width) * kOutputBytes + 3) & ~3ull;
-    if (stride64 * height > kMaxOutputBytes || static_cast<UINT64>(width) * 4 * kRowsPerBatch > kMaxOutputBytes)
-        return kSusieNoMemory;
-    const UINT stride = static_cast<UINT>(stride64);
-
-    HLOCAL infoHandle = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFO));
-    HLOCAL bitsHandle = LocalAlloc(LMEM_MOVEABLE, static_cast<SIZE_T>(stride) * height);
-    BITMAPINFO* info = infoHandle ? static_cast<BITMAPINFO*>(LocalLock(infoHandle)) : nullptr;
-    BYTE* bits = bitsHandle ? static_cast<BYTE*>(LocalLock(bitsHandle)) : nullptr;
-    result = info && bits ? kSusieOk : kSusieNoMemory;
-    if (result == kSusieOk) {
-        BITMAPINFOHEADER& h = info->bmiHeader;
-        h.biSize = sizeof(BITMAPINFOHEADER);
-        h.biWidth = static_cast<LONG>(width);
-        h.biHeight = static_cast<LONG>(height);
-        h.biPlanes = 1;
-        h.biBitCount = 24;
-        h.biCompression = BI_RGB;
-        h.biSizeImage = stride * height;
-        // The padding bytes of each row are zeroed so the output is the same every time.
-        for (UINT y = 0; y < height; ++y) memset(bits + y * stride + width * kOutputBytes, 0, stride - width * kOutputBytes);
-        result = convertPixels(d, width, height, bits, stride, progress, data);
-    }
-    if (bits) LocalUnlock(bitsHandle);
-    if (info) LocalUnlock(infoHandle);
-    if (result != kSusieOk) {
-        if (bitsHandle) LocalFree(bitsHandle);
-        if (infoHandle) LocalFree(infoHandle);
-        return result;
-    }
-    *infoOut = infoHandle;
-    *bitsOut = bitsHandle;
-    return kSusieOk;
+    OutputPicture out;
+    result = startOutput(width, height, out);
+    if (result == kSusieOk) result = convertPixels(d, width, height, out.bits, out.stride, progress, data);
+    return finishOutput(out, result, infoOut, bitsOut);
 }
 
 // The head IsSupported was last shown on this thread, and the full path of
@@ -302,24 +332,98 @@ bool factsFromHead(LPCSTR fileName, const unsigned char* head, HeaderFacts& fact
     return size >= bytes.reached;
 }
 
-// The header facts behind GetPictureInfo's arguments.
-bool readFacts(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HeaderFacts& facts) {
+// The picture behind the arguments of GetPictureInfo and GetPicture, with
+// the head IsSupported left for a file read from its start.
+bool openSource(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, SourceBytes& bytes) {
     if (!source) return false;
-    SourceBytes bytes;
     if ((flag & kSusieInputMask) == kSusieInputMemory) {
         if (offsetOrLength <= 0) return false;
         bytes.memory = reinterpret_cast<const unsigned char*>(source);
         bytes.length = static_cast<uint64_t>(offsetOrLength);
-    } else {
-        if (offsetOrLength < 0) return false;
-        const unsigned char* head = offsetOrLength == 0 ? takeHead(source) : nullptr;
-        if (head && factsFromHead(source, head, facts)) return true;
-        bytes.file = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (bytes.file == INVALID_HANDLE_VALUE) return false;
-        bytes.base = static_cast<uint64_t>(offsetOrLength);
+        return true;
     }
-    return headerFacts(HeaderSource{&bytes, readSource}, facts);
+    if (offsetOrLength < 0) return false;
+    bytes.file = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    bytes.base = static_cast<uint64_t>(offsetOrLength);
+    return bytes.file != INVALID_HANDLE_VALUE;
+}
+
+// The header facts behind GetPictureInfo's arguments.
+bool readFacts(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HeaderFacts& facts) {
+    if (source && (flag & kSusieInputMask) == kSusieInputFile && offsetOrLength == 0) {
+        const unsigned char* head = takeHead(source);
+        if (head && factsFromHead(source, head, facts)) return true;
+    }
+    SourceBytes bytes;
+    return openSource(source, offsetOrLength, flag, bytes) && headerFacts(HeaderSource{&bytes, readSource}, facts);
+}
+
+// Largest WebP file read whole: twice what a lossless one of the largest
+// picture decoded could take.
+constexpr uint64_t kMaxWebpFileBytes = kMaxOutputBytes / 2;
+
+// A picture read whole into memory of its own (freed with it), or the
+// caller's block.
+struct WholePicture {
+    const unsigned char* bytes = nullptr;
+    size_t length = 0;
+    unsigned char* owned = nullptr;
+    ~WholePicture() {
+        if (owned) HeapFree(GetProcessHeap(), 0, owned);
+    }
+};
+
+int readWhole(SourceBytes& source, WholePicture& whole) {
+    if (source.memory) {
+        whole.bytes = source.memory;
+        whole.length = static_cast<size_t>(source.length);
+        return kSusieOk;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(source.file, &size) || static_cast<uint64_t>(size.QuadPart) <= source.base)
+        return kSusieReadError;
+    const uint64_t length = static_cast<uint64_t>(size.QuadPart) - source.base;
+    if (length > kMaxWebpFileBytes) return kSusieNoMemory;
+    whole.owned = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(length)));
+    if (!whole.owned) return kSusieNoMemory;
+    if (readSource(&source, 0, whole.owned, static_cast<uint32_t>(length)) != length) return kSusieReadError;
+    whole.bytes = whole.owned;
+    whole.length = static_cast<size_t>(length);
+    return kSusieOk;
+}
+
+// Decodes a WebP with libwebp into the same output as every other format.
+int decodeWebp(SourceBytes& source, HLOCAL* infoOut, HLOCAL* bitsOut, SusieProgress progress, LONG_PTR data) {
+    WholePicture whole;
+    int result = readWhole(source, whole);
+    if (result != kSusieOk) return result;
+    WebpCanvas canvas;
+    if (!webpOpen(whole.bytes, whole.length, kMaxOutputBytes, canvas)) return kSusieCorrupt;
+    OutputPicture out;
+    const UINT width = canvas.width, height = canvas.height;
+    result = startOutput(width, height, out);
+    for (UINT y = 0; y < height && result == kSusieOk; ++y) {
+        if (progress && y % kRowsPerBatch == 0 && progress(static_cast<int>(y), static_cast<int>(height), data)) {
+            result = kSusieCanceled;
+            break;
+        }
+        blendRow(canvas.pixels + static_cast<size_t>(y) * width * 4, out.bits + (height - 1 - y) * out.stride, width);
+    }
+    if (result == kSusieOk && progress) progress(static_cast<int>(height), static_cast<int>(height), data);
+    webpClose(canvas);
+    return finishOutput(out, result, infoOut, bitsOut);
+}
+
+// WebP goes to libwebp; everything else to the system's codecs.
+int decodeAny(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
+              SusieProgress progress, LONG_PTR data) {
+    SourceBytes bytes;
+    unsigned char head[16] = {};
+    if (openSource(source, offsetOrLength, flag, bytes) &&
+        containerFormatOfHead(head, readSource(&bytes, 0, head, sizeof head)) == ContainerFormat::WebP)
+        return decodeWebp(bytes, infoOut, bitsOut, progress, data);
+    return decodePicture(source, offsetOrLength, flag, infoOut, bitsOut, progress, data);
 }
 
 // Size and depth from the header of the formats whose codecs would decode
@@ -395,7 +499,7 @@ __declspec(dllexport) int WINAPI GetPicture(LPCSTR source, LONG_PTR offsetOrLeng
     if (!bitmapInfo || !bits) return kSusieInternalError;
     *bitmapInfo = nullptr;
     *bits = nullptr;
-    return decodePicture(source, offsetOrLength, flag, bitmapInfo, bits, progress, data);
+    return decodeAny(source, offsetOrLength, flag, bitmapInfo, bits, progress, data);
 }
 
 __declspec(dllexport) int WINAPI ConfigurationDlg(HWND parent, int function) {

@@ -4,6 +4,7 @@
 
 #include "app/charstep.h"
 #include "app/text.h"
+#include "search/container.h"
 
 #ifdef _WIN32
 #include "app/resstring.h"
@@ -11,11 +12,12 @@
 
 namespace {
 
-enum class HeaderFormat { None, Bmp, Gif, Png, Jpeg };
+enum class HeaderFormat { None, Bmp, Gif, Png, Jpeg, Container };
 
 // At most the first 4 characters after the last ".", lower-cased, must name
 // one of the formats exactly: photo.jpegx reads as JPEG, photo.jpe as nothing.
-HeaderFormat formatOfName(const char* name) {
+// container says which of the formats in chunks or boxes it is.
+HeaderFormat formatOfName(const char* name, ContainerFormat& container) {
     const char* dot = strLastChar(name, '.');
     if (!dot) return HeaderFormat::None;
     char extension[16];  // 4 characters; a longer text cannot name a format
@@ -36,7 +38,8 @@ HeaderFormat formatOfName(const char* name) {
     if (strcmp(extension, "gif") == 0) return HeaderFormat::Gif;
     if (strcmp(extension, "png") == 0) return HeaderFormat::Png;
     if (strcmp(extension, "jpg") == 0 || strcmp(extension, "jpeg") == 0) return HeaderFormat::Jpeg;
-    return HeaderFormat::None;
+    container = containerFormatOfExtension(extension);
+    return container == ContainerFormat::None ? HeaderFormat::None : HeaderFormat::Container;
 }
 
 uint32_t littleEndian32(const unsigned char* b) {
@@ -60,6 +63,12 @@ uint32_t bigEndian16(const unsigned char* b) {
 // when nothing was read before.
 void readAt(const ProbeFile& file, uint64_t position, unsigned char* buffer, uint32_t count) {
     if (file.seek(file.context, position)) file.read(file.context, buffer, count);
+}
+
+// The probe as the container reader reads: a seek and a read each time.
+uint32_t readFromProbe(void* context, uint64_t position, void* buffer, uint32_t count) {
+    const ProbeFile& file = *static_cast<const ProbeFile*>(context);
+    return file.seek(file.context, position) ? file.read(file.context, buffer, count) : 0;
 }
 
 bool finish(PictureSize& size, uint32_t width, uint32_t height) {
@@ -108,8 +117,8 @@ int probeJpegSize(const ProbeFile& file, HWND owner, PictureSize& size) {
 
 int probeHeaderSize(const ProbeFile& file, const char* name, HWND owner, PictureSize& size) {
     size = {0, 0};
-    HeaderFormat format = formatOfName(name);
-    if (format == HeaderFormat::None) return 0;
+    ContainerFormat container = ContainerFormat::None;
+    HeaderFormat format = formatOfName(name, container);
 
     unsigned char buffer[kProbeBufferSize] = {};
     switch (format) {
@@ -124,6 +133,13 @@ int probeHeaderSize(const ProbeFile& file, const char* name, HWND owner, Picture
         return finish(size, bigEndian32(buffer), bigEndian32(buffer + 4)) ? 1 : 0;
     case HeaderFormat::Jpeg:
         return jpegWalk(file, owner, buffer, size);
+    case HeaderFormat::Container: {
+        ContainerFacts facts;
+        const ByteSource source = {const_cast<ProbeFile*>(&file), readFromProbe};
+        if (!containerFacts(source, container, facts)) return 0;
+        size = {facts.width, facts.height};
+        return 1;
+    }
     case HeaderFormat::None:
         break;
     }

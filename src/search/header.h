@@ -1,6 +1,7 @@
 // The fast header reader: a picture's pixel size from a few header bytes of
-// a BMP, GIF, PNG or JPEG file, the format chosen by the name's extension
-// alone. Window-free but for the one message of the JPEG walk.
+// a BMP, GIF, PNG, JPEG, WebP, AVIF, HEIC/HEIF or JPEG XL file, the format
+// chosen by the name's extension alone. Window-free but for the one message
+// of the JPEG walk.
 #pragma once
 
 #include <stdint.h>
@@ -20,7 +21,8 @@ struct PictureSize {
     uint32_t height;
 };
 
-// Size of the reader's scratch buffer; no read asks for more.
+// Size of the reader's scratch buffer: no read of a BMP, GIF, PNG or JPEG
+// asks for more (the other formats read as search/container.h says).
 constexpr uint32_t kProbeBufferSize = 64;
 
 // Reads the size of the file, whose bare name (no directory) chooses the

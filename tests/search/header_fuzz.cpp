@@ -1,15 +1,17 @@
 // libFuzzer target: the header reader over arbitrary names and bytes. The
 // first byte holds the name's length (low 4 bits), whether to walk the file
 // as a JPEG directly (bit 4), whether the file claims to be longer than its
-// bytes (bit 5, as a file that shrinks while it is read) and whether a seek
-// past its bytes fails (bit 6); the name follows, then the file. The
-// reader's contract is checked on every input.
+// bytes (bit 5, as a file that shrinks while it is read), whether a seek
+// past its bytes fails (bit 6) and whether to tell the format by the file's
+// head, as the plug-in does, instead of by the name (bit 7); the name
+// follows, then the file. The reader's contract is checked on every input.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 
 #include <string>
 
+#include "search/container.h"
 #include "search/header.h"
 #include "support/memfile.h"
 
@@ -44,15 +46,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         };
     }
     PictureSize picture{};
-    int result = (flags & 0x10) ? probeJpegSize(probe, nullptr, picture)
-                                : probeHeaderSize(probe, name.c_str(), nullptr, picture);
+    int result = 0;
+    if (flags & 0x80) {
+        const ContainerFormat format = containerFormatOfHead(
+            file.bytes.data(), static_cast<uint32_t>(file.bytes.size() < 64 ? file.bytes.size() : 64));
+        const ByteSource source = {&probe, [](void* c, uint64_t position, void* buffer, uint32_t count) {
+                                       ProbeFile& p = *static_cast<ProbeFile*>(c);
+                                       return p.seek(p.context, position) ? p.read(p.context, buffer, count) : 0u;
+                                   }};
+        ContainerFacts facts;
+        if (containerFacts(source, format, facts)) {
+            picture = {facts.width, facts.height};
+            result = 1;
+        }
+    } else if (flags & 0x10) {
+        result = probeJpegSize(probe, nullptr, picture);
+    } else {
+        result = probeHeaderSize(probe, name.c_str(), nullptr, picture);
+    }
     const bool known = picture.width != 0 && picture.height != 0;
     // A size exactly when both values are nonzero; no read larger than the
-    // probe's buffer; every JPEG step moves at least 2 bytes on, so the walk
-    // reads at most twice per 2 bytes of the length the file claims.
+    // probe's buffer, but for the formats in chunks or boxes, whose reads
+    // keep to their window and budget; every JPEG step moves at least 2
+    // bytes on, so the walk reads at most twice per 2 bytes of the length
+    // the file claims.
     const uint64_t claimed = file.bytes.size() + ((flags & 0x20) ? 65536 : 0);
-    if (result != (known ? 1 : 0) || file.largestRead > kProbeBufferSize ||
-        static_cast<uint64_t>(file.reads) > claimed / 2 + 2)
+    const bool windowed = file.largestRead > kProbeBufferSize;
+    if (result != (known ? 1 : 0) || file.largestRead > kContainerWindow ||
+        (windowed && file.asked > kContainerBudget) || static_cast<uint64_t>(file.reads) > claimed / 2 + 2)
         abort();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,6 +160,36 @@ TEST_F(Search, ListingAllFilesMarksWhatCouldNotBeOpenedOrSized) {
         // With subdirectories off, a subdirectory is a row that cannot be opened.
         EXPECT_NE(all.find("sub|-Err-|0|"), std::string::npos) << all;
         EXPECT_EQ(got.size(), 4u) << all;
+    }
+}
+
+// WebP, AVIF, HEIC and JPEG XL pictures from Debian's encoders are listed
+// with the size a viewer shows, by the fast reader and the shipped plug-in
+// alike.
+TEST_F(Search, TheNewFormatsAreListedWithTheirSizesInBothModes) {
+    const std::vector<ModernPicture> pictures = modernPictures();
+    ASSERT_EQ(pictures.size(), 16u);
+    addCondition(1, 1, 2);  // 1 x 1 <= every picture
+    for (int fastScan : {1, 0}) {
+        appSettings.FastScan = fastScan;
+        if (!fastScan) {
+            ASSERT_TRUE(loadTestPlugins(plugins, {"wic"}));
+        }
+        run(buildFolder("testpictures") + "modern", 0);
+        std::map<std::string, std::string> byName;
+        std::string all;
+        for (const std::string& row : rows()) {
+            byName[row.substr(0, row.find('|'))] = row;
+            all += row + "\n";
+        }
+        const std::string by = fastScan ? "" : "wic" TRAWLIX_PLUGIN_EXTENSION;
+        for (const ModernPicture& m : pictures) {
+            const std::string& row = byName[m.name];
+            const std::string size = std::to_string(m.width) + " x " + std::to_string(m.height);
+            EXPECT_EQ(row.substr(0, m.name.size() + size.size() + 2), m.name + "|" + size + "|") << all;
+            EXPECT_EQ(row.substr(row.rfind('|')), "|" + by) << row;
+        }
+        EXPECT_EQ(rows().size(), pictures.size()) << all;
     }
 }
 

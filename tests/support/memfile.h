@@ -15,6 +15,7 @@ struct MemoryFile {
     int seeks = 0;
     int reads = 0;
     uint32_t largestRead = 0;
+    uint64_t asked = 0;  // bytes, summed over the reads
 };
 
 inline ProbeFile memoryProbeFile(MemoryFile& file) {
@@ -33,6 +34,7 @@ inline ProbeFile memoryProbeFile(MemoryFile& file) {
         auto* f = static_cast<MemoryFile*>(c);
         ++f->reads;
         if (count > f->largestRead) f->largestRead = count;
+        f->asked += count;
         if (f->position >= f->bytes.size()) return 0;
         uint64_t left = f->bytes.size() - f->position;
         uint32_t got = left < count ? static_cast<uint32_t>(left) : count;

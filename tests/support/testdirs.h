@@ -35,6 +35,16 @@ std::string readFile(const std::string& path);
 // are all a size reader needs, or with pixels (black) a file a plug-in decodes.
 std::vector<unsigned char> bmpFile(uint32_t width, uint32_t height, bool withPixels = false);
 
+// The WebP, AVIF, HEIC and JPEG XL pictures the build made with Debian's
+// encoders, in buildFolder("testpictures") + "modern", with the size a
+// viewer shows each one at (modern\sizes.txt). Empty when that is missing.
+struct ModernPicture {
+    std::string name;
+    uint32_t width;
+    uint32_t height;
+};
+std::vector<ModernPicture> modernPictures();
+
 // Every file directly in folder, by name, with its bytes.
 std::map<std::string, std::string> folderFiles(const std::string& folder);
 

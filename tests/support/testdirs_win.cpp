@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 #include "app/arch.h"
 #include "spi/plugins.h"
 
@@ -101,6 +103,18 @@ std::map<std::string, std::string> folderFiles(const std::string& folder) {
     } while (FindNextFileA(find, &found));
     FindClose(find);
     return files;
+}
+
+std::vector<ModernPicture> modernPictures() {
+    std::vector<ModernPicture> pictures;
+    const std::string sizes = readFile(buildFolder("testpictures") + "modern\\sizes.txt");
+    char name[64];
+    unsigned width = 0, height = 0;
+    int used = 0;
+    for (const char* line = sizes.c_str(); sscanf(line, "%63s %u %u%n", name, &width, &height, &used) == 3;
+         line += used)
+        pictures.push_back(ModernPicture{name, width, height});
+    return pictures;
 }
 
 bool loadTestPlugins(std::vector<std::unique_ptr<TempFolder>>& folders, std::initializer_list<const char*> names) {
