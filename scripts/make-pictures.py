@@ -225,6 +225,7 @@ SAMPLES = (
     ("more/coast 1920x1200.tif", 1920, 1200, {"compression": "tiff_lzw"}),
     ("more/forest 1920x1080.png", 1920, 1080, {}),
     ("more/icon 48x48.ico", 48, 48, {}),
+    ("more/lagoon 2560x1080.webp", 2560, 1080, {"quality": 85}),
 )
 
 

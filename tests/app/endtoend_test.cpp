@@ -152,6 +152,42 @@ TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper
     finish();
 }
 
+// WebP, AVIF, HEIC and JPEG XL pictures are found with the Find button
+// through the shipped plug-in; a WebP shows in the preview and becomes the
+// wallpaper.
+TEST_F(EndToEnd, TheNewFormatsAreFoundAndAWebpPreviewsAndBecomesTheWallpaper) {
+    const std::vector<ModernPicture> all = modernPictures();
+    ASSERT_EQ(all.size(), 16u);
+    TempFolder modern;
+    for (const ModernPicture& m : all) {
+        ASSERT_TRUE(CopyFileA((buildFolder("testpictures") + "modern\\" + m.name).c_str(),
+                              (modern.path + "\\" + m.name).c_str(), FALSE));
+    }
+    char wallpaper[kPathSize];
+    ASSERT_EQ(wallpaperFilePath(wallpaper), 1);
+    CreateDirectoryA(std::string(wallpaper, pathFileName(wallpaper) - wallpaper).c_str(), nullptr);
+    DeleteFileA(wallpaper);
+    program.write("FastScan", "0");
+    program.write("recentScandir0", modern.path);
+    program.start();
+    program.addCondition("1", "1", 2);  // "<=": every picture
+    program.click(CMD_FIND);
+    program.waitIdle();
+    ASSERT_EQ(resultRows(), 16);
+    int row = 0;
+    while (row < 16 && program.resultText(row, 0) != "lossless.webp") ++row;
+    ASSERT_LT(row, 16);
+    for (int i = 0; i <= row; ++i) pressKey(program.resultList(), VK_DOWN);  // the focus on it
+    EXPECT_TRUE(program.waitPreviewOfQuadrants());
+    program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
+    program.waitIdle();
+    const std::string written = readFile(wallpaper);
+    ASSERT_GE(written.size(), 54u);
+    EXPECT_EQ(written.substr(0, 2), "BM");
+    EXPECT_EQ(written.substr(18, 8), bmp(100, 70).substr(18, 8));  // width and height
+    finish();
+}
+
 TEST_F(EndToEnd, CopyWithEachClashPolicyChosenFromTheSettingsMenu) {
     TempFolder target;
     program.write("recentCopydir0", target.path);

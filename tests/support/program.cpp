@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "support/notices.h"
 #include "ui/mainwnd.h"
+#include "ui/pikture.h"
 
 namespace {
 
@@ -210,6 +211,38 @@ HWND Program::nextDialog() {
 HWND Program::mainWindow() {
     if (!main) main = waitWindow(process, kMainClass);
     return main;
+}
+
+BOOL CALLBACK findPreviewPane(HWND window, LPARAM context) {
+    if (classOf(window) == kPiktureClass) {
+        *reinterpret_cast<HWND*>(context) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool Program::waitPreviewOfQuadrants() {
+    HWND pane = nullptr;
+    EnumChildWindows(mainWindow(), findPreviewPane, reinterpret_cast<LPARAM>(&pane));
+    if (!pane) return false;
+    for (DWORD waited = 0; waited < kPatience; waited += 50) {
+        RECT r;
+        GetWindowRect(pane, &r);
+        HDC screen = GetDC(nullptr);
+        bool red = false, green = false, blue = false;
+        for (LONG y = r.top + 4; y < r.bottom - 4; y += 4) {
+            for (LONG x = r.left + 4; x < r.right - 4; x += 4) {
+                const COLORREF c = GetPixel(screen, x, y);
+                red |= c == RGB(255, 0, 0);
+                green |= c == RGB(0, 255, 0);
+                blue |= c == RGB(0, 0, 255);
+            }
+        }
+        ReleaseDC(nullptr, screen);
+        if (red && green && blue) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 HWND Program::resultList() {

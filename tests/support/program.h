@@ -35,6 +35,10 @@ struct Program {
     // shows image (failing after the patience ran out).
     void clickCheckBox(int row);
     bool waitResultCheck(int row, int image);
+    // Waits until the preview pane shows pure red, green and blue among its
+    // pixels (as the screen shows them), the colours of the test pictures'
+    // quadrants; false when it did not within the patience.
+    bool waitPreviewOfQuadrants();
     // Expects a message box with text, answers it with button, waits until
     // it is gone.
     void answerBox(const std::string& text, int button);
