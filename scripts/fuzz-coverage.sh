@@ -1,39 +1,51 @@
 #!/usr/bin/env bash
-# Replays a fuzz corpus through the sanitizer-free build of the header
-# reader's fuzz target and counts the edges of the reader's own functions
-# (src/search/header.cpp and src/search/container.cpp) it reached. Fails when one is missed, unless its
-# source line says "fuzz: unreachable" (and why) in a comment.
+# Replays a fuzz corpus through the source-coverage build of the header
+# reader's fuzz target and counts the branch outcomes of the reader's own
+# code (src/search/header.cpp and src/search/container.cpp) it reached, and
+# its functions run. Fails when one is missed, unless its source line says
+# "fuzz: unreachable" (and why) in a comment.
 # Usage: fuzz-coverage.sh HEADER_FUZZ_COVERAGE CORPUS_DIR...
 set -uo pipefail
 binary=$1
 shift
-"$binary" -runs=0 -print_coverage=1 "$@" 2>&1 | /usr/bin/python3 -c '
-import re, sys
-covered = total = 0
-missed = []
-unreachable = 0
-inside = False
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+LLVM_PROFILE_FILE="$work/replay.profraw" "$binary" -runs=0 "$@" >"$work/replay.log" 2>&1 || {
+  cat "$work/replay.log"
+  exit 1
+}
+llvm-profdata-14 merge -o "$work/replay.profdata" "$work/replay.profraw" &&
+  llvm-cov-14 export -format=text -instr-profile "$work/replay.profdata" "$binary" >"$work/coverage.json" || exit 1
+/usr/bin/python3 - "$work/coverage.json" <<'PY'
+import json, sys
+data = json.load(open(sys.argv[1]))["data"][0]
+reader = ("src/search/header.cpp", "src/search/container.cpp")
 sources = {}
-for line in sys.stdin:
-    m = re.match(r"\s*(UN)?COVERED_FUNC: hits: \d+ edges: (\d+)/(\d+) (.*) (\S+):\d+$", line)
-    if m:
-        inside = m.group(5).endswith(("src/search/header.cpp", "src/search/container.cpp"))
-        if inside:
-            covered += int(m.group(2))
-            total += int(m.group(3))
-            if m.group(2) != m.group(3):
-                missed.append("%s/%s %s" % (m.group(2), m.group(3), m.group(4)))
-    elif inside and "UNCOVERED_PC" in line:
-        path, number = line.split()[-1].rsplit(":", 1)
-        if path not in sources:
-            sources[path] = open(path, encoding="utf-8").read().split("\n")
-        text = sources[path][int(number) - 1] if int(number) > 0 else ""
-        if "fuzz: unreachable" in text:
-            unreachable += 1
-        else:
-            missed.append("  missed: " + line.split()[-1] + "  " + text.strip())
-print("header reader: %d/%d edges covered, %d shown unreachable" % (covered, total, unreachable))
+def line_of(path, number):
+    if path not in sources:
+        sources[path] = open(path, encoding="utf-8").read().split("\n")
+    return sources[path][number - 1] if number > 0 else ""
+covered = total = unreachable = 0
+missed = []
+for f in data["files"]:
+    path = f["filename"]
+    if not path.endswith(reader):
+        continue
+    for branch in f.get("branches", []):
+        line, true_count, false_count = branch[0], branch[4], branch[5]
+        for outcome, count in (("true", true_count), ("false", false_count)):
+            total += 1
+            if count:
+                covered += 1
+            elif "fuzz: unreachable" in line_of(path, line):
+                unreachable += 1
+            else:
+                missed.append("  missed: %s:%d (%s)  %s" % (path, line, outcome, line_of(path, line).strip()))
+for fn in data["functions"]:
+    if any(name.endswith(reader) for name in fn["filenames"]) and fn["count"] == 0:
+        missed.append("  never run: %s" % fn["name"])
+print("header reader: %d/%d branch outcomes covered, %d shown unreachable" % (covered, total, unreachable))
 for m in missed:
     print(m)
-sys.exit(0 if total and covered + unreachable == total else 1)
-'
+sys.exit(0 if total and covered + unreachable == total and not missed else 1)
+PY

@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest locales file
+  cmake ninja-build g++ clang libclang-rt-14-dev llvm-14 googletest locales file
   python3 python3-pil dpkg-dev
   webp libavif-bin libheif-examples libjxl-tools
 )

@@ -44,7 +44,7 @@ def full_box(kind, version, flags, payload):
     return box(kind, struct.pack(">I", version << 24 | flags) + payload)
 
 
-def heif_long_forms(properties=None):
+def heif_long_forms(properties=None, ipma_first=True):
     """pitm and ipma with 32-bit item ids, 15-bit property indices, meta
     with a 64-bit size, properties ispe, irot and pixi (or the three given)."""
     if properties is None:
@@ -53,7 +53,7 @@ def heif_long_forms(properties=None):
     ipco = box(b"ipco", b"".join(properties))
     ipma = full_box(b"ipma", 1, 1, struct.pack(">IIBHIBHHH", 2, 7, 1, 0x8001, 5, 3, 0x8001, 2, 3))
     # ipma before ipco: a file cut inside the properties still says which are the item's.
-    meta = full_box(b"pitm", 1, 0, struct.pack(">I", 5)) + box(b"iprp", ipma + ipco)
+    meta = full_box(b"pitm", 1, 0, struct.pack(">I", 5)) + box(b"iprp", ipma + ipco if ipma_first else ipco + ipma)
     ftyp = box(b"ftyp", b"heic\x00\x00\x00\x00mif1heic")
     return ftyp + box(b"meta", b"\x00\x00\x00\x00" + meta, large=True)
 
@@ -61,16 +61,27 @@ def heif_long_forms(properties=None):
 def heif_damaged():
     """Properties too short for their fields, an empty ipco, a meta box
     longer than a file cut inside its properties, boxes too far apart for
-    the reader's budget."""
+    the reader's budget, boxes missing."""
     long_forms = heif_long_forms()
     short = heif_long_forms((full_box(b"ispe", 0, 0, b"\x00\x00"), box(b"irot", b""),
                              full_box(b"pixi", 0, 0, b"\x09\x08")))
     empty = heif_long_forms((b"", b"", b""))
     ipma = long_forms.index(b"ipma")
     cuts = {"cut%d.heic" % n: long_forms[:n] for n in range(ipma + 8, len(long_forms))}
+    # In the usual order, a cut inside ipma's associations.
+    usual = heif_long_forms(ipma_first=False)
+    cuts.update({"ucut%d.heic" % n: usual[:n] for n in range(len(usual) - 8, len(usual))})
     far = box(b"ftyp", b"avif\x00\x00\x00\x00mif1")
     far += b"".join(box(b"free", bytes(5000)) for _ in range(5)) + long_forms[long_forms.index(b"meta") - 4:]
-    cuts.update({"short.heic": short, "empty.heic": empty, "far.avif": far})
+    # iprp without ipma; a file without meta whose last box runs to its end.
+    no_ipma = long_forms.replace(b"ipma", b"free")
+    no_meta = box(b"ftyp", b"avif\x00\x00\x00\x00mif1") + struct.pack(">I4s", 0, b"mdat") + bytes(16)
+    # ipma too short for its own header.
+    short_ipma = heif_long_forms(ipma_first=False)
+    at = short_ipma.index(b"ipma") - 4
+    short_ipma = short_ipma[:at] + box(b"ipma", b"")
+    cuts.update({"short.heic": short, "empty.heic": empty, "far.avif": far, "noipma.heic": no_ipma,
+                 "nometa.avif": no_meta, "shortipma.heic": short_ipma})
     return cuts
 
 
@@ -100,6 +111,12 @@ def modern_files():
     small = jxl_bits([(1, 1), (3, 5), (5, 3), (1, 1)])
     turned = jxl_bits([(1, 1), (1, 5), (0, 3), (3, 5), (0, 1), (1, 1), (5, 3)])
     files.update(heif_damaged())
+    # Lossless with alpha; lossy with a zero width, and with a zero height.
+    vp8l = b"\x2f" + struct.pack("<I", 99 | 49 << 14 | 1 << 28)
+    files["alphal.webp"] = b"RIFF" + struct.pack("<I", 4 + 8 + 5) + b"WEBPVP8L" + struct.pack("<I", 5) + vp8l
+    for name, width, height in (("zerow.webp", 0, 50), ("zeroh.webp", 50, 0)):
+        vp8 = b"\x10\x02\x00\x9d\x01\x2a" + struct.pack("<HH", width, height)
+        files[name] = b"RIFF" + struct.pack("<I", 4 + 8 + 10) + b"WEBPVP8 " + struct.pack("<I", 10) + vp8
     files.update({
         "long.heic": heif_long_forms(),
         "small.jxl": small,

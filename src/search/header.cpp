@@ -121,7 +121,7 @@ int probeHeaderSize(const ProbeFile& file, const char* name, HWND owner, Picture
     HeaderFormat format = formatOfName(name, container);
 
     unsigned char buffer[kProbeBufferSize] = {};
-    switch (format) {
+    switch (format) {  // fuzz: unreachable (the default of a switch with every format)
     case HeaderFormat::Bmp:
         readAt(file, 18, buffer, 8);
         return finish(size, littleEndian32(buffer), littleEndian32(buffer + 4)) ? 1 : 0;
