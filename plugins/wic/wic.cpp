@@ -285,14 +285,12 @@ const unsigned char* takeHead(LPCSTR fileName) {
 }
 
 // The picture behind GetPictureInfo's arguments as a HeaderSource: a file
-// read from an offset, or a memory block. reached is the end of the
-// furthest range asked for.
+// read from an offset, or a memory block.
 struct SourceBytes {
     HANDLE file = INVALID_HANDLE_VALUE;
     uint64_t base = 0;
     const unsigned char* memory = nullptr;
     uint64_t length = 0;
-    uint64_t reached = 0;
     ~SourceBytes() {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
@@ -300,7 +298,6 @@ struct SourceBytes {
 
 uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t count) {
     SourceBytes* s = static_cast<SourceBytes*>(context);
-    if (position + count > s->reached) s->reached = position + count;
     if (s->memory) {
         if (position >= s->length) return 0;
         uint64_t left = s->length - position;
@@ -317,19 +314,18 @@ uint32_t readSource(void* context, uint64_t position, void* buffer, uint32_t cou
     return got;
 }
 
-// The size from a remembered head of the file: exact when the file is at
-// least as long as the header reads reached, as the head holds the same
-// bytes as the file. Asking the size costs no handle.
+// The size from a remembered head of the file, of which only the bytes the
+// file holds are read (a short file's head is padded): a header that goes
+// on past the head reads as cut, and the file is asked instead. Asking the
+// file's length costs no handle.
 bool factsFromHead(LPCSTR fileName, const unsigned char* head, HeaderFacts& facts) {
+    WIN32_FILE_ATTRIBUTE_DATA file;
+    if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &file)) return false;
+    const uint64_t size = static_cast<uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
     SourceBytes bytes;
     bytes.memory = head;
-    bytes.length = kSusieHeaderSize;
-    WIN32_FILE_ATTRIBUTE_DATA file;
-    if (!headerFacts(HeaderSource{&bytes, readSource}, facts) ||
-        !GetFileAttributesExA(fileName, GetFileExInfoStandard, &file))
-        return false;
-    uint64_t size = static_cast<uint64_t>(file.nFileSizeHigh) << 32 | file.nFileSizeLow;
-    return size >= bytes.reached;
+    bytes.length = size < kSusieHeaderSize ? size : kSusieHeaderSize;
+    return headerFacts(HeaderSource{&bytes, readSource}, facts);
 }
 
 // The picture behind the arguments of GetPictureInfo and GetPicture, with
