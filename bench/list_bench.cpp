@@ -83,7 +83,8 @@ double fill(HWND window, uint32_t rows) {
             row[kResultColumnHandledBy] = 0;
         }
         double start = seconds();
-        SendMessageA(window, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(batch.get()));
+        const bool last = first + kBatchRows >= rows;  // the list then learns its count at once
+        SendMessageA(window, WMU_SCAN_ROWS, last, reinterpret_cast<LPARAM>(batch.get()));
         took += seconds() - start;
     }
     pump();

@@ -157,8 +157,11 @@
 #define IDC_RECURSE_CHECK 1015
 
 // Private window messages of the main window.
-#define WMU_SCAN_ROWS 0x8001  // WM_APP + 1: lParam a RowBatch the search worker hands over
+#define WMU_SCAN_ROWS 0x8001  // WM_APP + 1: lParam a RowBatch the search worker hands over, wParam 1 the last
 // The result store, asked by the workers (ui/resultlist.h):
 #define WMU_RESULTS_CLEAR 0x8002    // empty it before a search
 #define WMU_RESULTS_NEXT 0x8003     // wParam a row, lParam a ResultRequest: the next checked row
 #define WMU_RESULTS_COMPACT 0x8005  // wParam a row: rows settled as removed before it leave now
+
+// Timers of the main window.
+#define IDT_RESULT_COUNT 1  // the result list learns the rows handed over since (ui/resultlist.h)

@@ -22,12 +22,11 @@ namespace {
 // the server, as costly as reading a whole file: the stop test runs at most
 // this often (ms), which still stops a search at once for the user.
 constexpr DWORD kStopPollMs = 20;
-// Found rows reach the list this often (ms), so it visibly grows. A
-// hand-over costs the window thread a copy of the batch's texts and a new row
-// count, nothing per row; but telling the list its count redraws its scroll
-// bar, which under Wine takes ten or twenty milliseconds while the worker
-// waits. Batches therefore come at most every twenty times what the last
-// one took, and at least every kFlushMaxMs.
+// Found rows reach the window this often (ms), so the list visibly grows. A
+// hand-over costs the window thread a copy of the batch's texts, nothing per
+// row (the list learns its count on a timer of its own). Batches come at
+// most every twenty times what the last one took, and at least every
+// kFlushMaxMs.
 constexpr DWORD kFlushMs = 100;
 constexpr DWORD kFlushMaxMs = 1000;
 // The status bar shows the directory being walked at most this often (ms):
@@ -94,11 +93,13 @@ bool sizeMatches(const ScanWalk& w, uint32_t width, uint32_t height) {
     return conditionAnyMatch(w.conditions, w.conditionCount, width, height);
 }
 
-void flushRows(ScanWalk& w) {
+// last: the walk's final hand-over, sent even without rows, after which the
+// list shows every row at once.
+void flushRows(ScanWalk& w, bool last = false) {
     RowBatch& b = *w.batch;
-    if (b.count) {
+    if (b.count || last) {
         DWORD start = GetTickCount();
-        SendMessageA(w.owner, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(&b));
+        SendMessageA(w.owner, WMU_SCAN_ROWS, last, reinterpret_cast<LPARAM>(&b));
         DWORD took = GetTickCount() - start;
         w.flushMs = took * 20 < kFlushMs ? kFlushMs : took * 20 > kFlushMaxMs ? kFlushMaxMs : took * 20;
     }
@@ -309,7 +310,7 @@ void runWalk(HWND owner, const ScanJob& job) {
     if (entered && w.batch && w.conditions && w.excludes) {
         w.batch->used = 1;
         scanDirectory(w);
-        flushRows(w);
+        flushRows(w, true);
     }
     reportTotals(w);
     SendMessageA(w.statusBar, SB_SIMPLE, FALSE, 0);

@@ -222,7 +222,7 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             shellMenuForward(window, message, wParam, lParam);
             break;
         case WMU_SCAN_ROWS:
-            resultListAppend(window, *reinterpret_cast<const RowBatch*>(lParam));
+            resultListAppend(window, *reinterpret_cast<const RowBatch*>(lParam), wParam != 0);
             return 0;
         case WMU_RESULTS_CLEAR:
             resultListClear(window);
@@ -232,6 +232,9 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                                          *reinterpret_cast<ResultRequest*>(lParam));
         case WMU_RESULTS_COMPACT:
             return resultListCompact(window, static_cast<uint32_t>(wParam));
+        case WM_TIMER:
+            if (wParam == IDT_RESULT_COUNT) resultListShowCount(window);
+            return 0;
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/text.h"
+#include "resource.h"
 #include "ui/lists.h"
 #include "ui/mainwnd.h"
 
@@ -11,6 +12,12 @@ namespace {
 // Rows a file action settled as removed leave the list at most this often
 // (ms): each time the list is repainted.
 constexpr DWORD kCompactMs = 500;
+// A search's rows reach the list's count at least this often (ms), and at
+// most every fifty times what telling it took (2% of the window's time),
+// capped at kCountMaxMs: the list grows visibly without the scroll bar's
+// redraws slowing the search.
+constexpr DWORD kCountMs = 250;
+constexpr DWORD kCountMaxMs = 1500;
 // A sort key of up to 29 characters fits easily in this many bytes.
 constexpr int kWideSortText = 64;
 
@@ -150,16 +157,38 @@ ResultStore& resultStore(HWND window) {
     return resultList(window).store;
 }
 
-void resultListAppend(HWND window, const RowBatch& batch) {
+void resultListAppend(HWND window, const RowBatch& batch, bool last) {
     ResultList& r = resultList(window);
-    if (resultsAppend(r.store, batch)) showCount(r.list, r.store, false);
+    const bool added = resultsAppend(r.store, batch);
+    if (last) {
+        resultListShowCount(window);
+    } else if (added && !r.countDue) {
+        r.countDue = true;
+        SetTimer(window, IDT_RESULT_COUNT, r.countMs < kCountMs ? kCountMs : r.countMs, nullptr);
+    }
+}
+
+void resultListShowCount(HWND window) {
+    ResultList& r = resultList(window);
+    if (r.countDue) KillTimer(window, IDT_RESULT_COUNT);
+    r.countDue = false;
+    if (static_cast<uint32_t>(SendMessageA(r.list, LVM_GETITEMCOUNT, 0, 0)) == r.store.count) return;
+    const DWORD start = GetTickCount();
+    showCount(r.list, r.store, false);
+    const DWORD took = (GetTickCount() - start) * 50;
+    r.countMs = took < kCountMs ? kCountMs : took > kCountMaxMs ? kCountMaxMs : took;
 }
 
 void resultListClear(HWND window) {
     ResultList& r = resultList(window);
-    resultsClear(r.store);
+    if (r.countDue) KillTimer(window, IDT_RESULT_COUNT);
+    r.countDue = false;
+    r.countMs = kCountMs;
     r.focused = -1;
-    showCount(r.list, r.store, true);
+    // An empty list stays as it is: emptying it repaints it whole.
+    const bool shown = r.store.count != 0 || SendMessageA(r.list, LVM_GETITEMCOUNT, 0, 0) != 0;
+    resultsClear(r.store);
+    if (shown) showCount(r.list, r.store, true);
 }
 
 int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultRequest& request) {

@@ -1,7 +1,7 @@
 // The result list: an owner-data list view that shows the main window's
 // result store. It asks for each visible row's texts and check image; the
 // store is changed only here, on the window thread, and the list is told the
-// new row count after every change.
+// new row count after every change (during a search, a few times a second).
 #pragma once
 
 #include <stdint.h>
@@ -25,6 +25,8 @@ struct ResultList {
     // The focused row as the list last reported it, -1 for none: asking the
     // list walks every row when none has the focus.
     int focused;
+    bool countDue;   // rows were handed over that the list's count lacks (IDT_RESULT_COUNT runs)
+    DWORD countMs;   // the timer's period: fifty times what telling the count last took
 };
 
 // How a file action settles a row.
@@ -46,9 +48,14 @@ void resultListInit(ResultList& r, HWND list);
 
 ResultStore& resultStore(HWND window);
 
-// Appends a batch of found rows (WMU_SCAN_ROWS); the rows above are not
-// painted again.
-void resultListAppend(HWND window, const RowBatch& batch);
+// Appends a batch of found rows (WMU_SCAN_ROWS). The list learns its new
+// count on a timer (IDT_RESULT_COUNT), not with every batch: under Wine a
+// new count redraws the scroll bar, which takes tens of milliseconds, while
+// a batch costs a copy. last: the search's final batch; the count is told
+// at once. The rows above are not painted again.
+void resultListAppend(HWND window, const RowBatch& batch, bool last);
+// Tells the list the rows handed over since it last learned its count.
+void resultListShowCount(HWND window);
 // Empties the store and the list (WMU_RESULTS_CLEAR).
 void resultListClear(HWND window);
 

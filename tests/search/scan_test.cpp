@@ -387,4 +387,24 @@ TEST_F(Search, ABatchRepaintsItsRowsAndWhatWasDamagedOnly) {
     }
 }
 
+// During a search the list learns its row count on a timer, not with every
+// batch (each new count redraws its scroll bar); the last batch shows every
+// row at once.
+TEST_F(Search, TheListLearnsItsCountOnATimerAndWithTheLastBatch) {
+    HWND list = mainResultList(window);
+    auto shown = [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); };
+    SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+    testAddResults(window, rowBatch(2), false);
+    testAddResults(window, rowBatch(3), false);
+    EXPECT_EQ(shown(), 0);
+    for (DWORD until = GetTickCount() + 10000; shown() != 5 && GetTickCount() < until;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        pumpMessages();
+    }
+    EXPECT_EQ(shown(), 5);
+    testAddResults(window, rowBatch(1), false);
+    testAddResults(window, {}, true);
+    EXPECT_EQ(shown(), 6);
+}
+
 }  // namespace

@@ -44,7 +44,8 @@ std::string listCellText(HWND list, int row, int column);
 struct TestResultRow {
     std::string name, picture, size, folder, handledBy;
 };
-// Appends rows to window's result list the way a search does, as one batch.
-void testAddResults(HWND window, const std::vector<TestResultRow>& rows);
+// Appends rows to window's result list the way a search does, as one batch
+// (last: the search's last, which the list shows at once).
+void testAddResults(HWND window, const std::vector<TestResultRow>& rows, bool last = true);
 // Sets a result row's check image as a click on its box would leave it.
 void testSetResultCheck(HWND window, int row, int image);

@@ -107,7 +107,7 @@ std::string listCellText(HWND list, int row, int column) {
     return text;
 }
 
-void testAddResults(HWND window, const std::vector<TestResultRow>& rows) {
+void testAddResults(HWND window, const std::vector<TestResultRow>& rows, bool last) {
     std::unique_ptr<RowBatch> batch(new RowBatch());
     batch->used = 1;
     auto add = [&](const std::string& text) { return batchText(*batch, text); };
@@ -119,7 +119,7 @@ void testAddResults(HWND window, const std::vector<TestResultRow>& rows) {
         found.text[kResultColumnFullPath] = add(row.folder);
         found.text[kResultColumnHandledBy] = add(row.handledBy);
     }
-    SendMessageA(window, WMU_SCAN_ROWS, 0, reinterpret_cast<LPARAM>(batch.get()));
+    SendMessageA(window, WMU_SCAN_ROWS, last, reinterpret_cast<LPARAM>(batch.get()));
 }
 
 void testSetResultCheck(HWND window, int row, int image) {
