@@ -174,6 +174,15 @@ def main():
     entries += [("s" + ext, seeds["a" + ext][:4], 0x40) for ext in (".bmp", ".gif", ".png")]
     # The same files told apart by their heads, as the plug-in tells them.
     entries += [("", data, 0x80) for data in modern.values()]
+    # Each new format's first bytes flipped one at a time, and the file cut
+    # at each of them: every field's test fails once without waiting for the
+    # fuzzer to find it.
+    for name in ("lossy.webp", "lossless.webp", "alpha.webp", "lossy.avif", "lossy.jxl", "container.jxl"):
+        data = modern[name]
+        for i in range(48):
+            flipped = data[:i] + bytes([data[i] ^ 0xFF]) + data[i + 1:]
+            entries += [(name, flipped, 0), (name, data[:i], 0), ("", flipped, 0x80), ("", data[:i], 0x80)]
+    entries.append(("far.avif", modern["far.avif"], 0x40))  # a seek past the bytes fails
     for i, (name, data, flags) in enumerate(entries):
         raw = name if isinstance(name, bytes) else name.encode("ascii")
         assert len(raw) < 16
