@@ -24,11 +24,14 @@ start_session() {
   # Xvfb picks a free display itself and writes its number once it listens:
   # two sessions starting at once (one per tree) never share one.
   # Every descriptor is redirected: CTest waits for whatever holds its pipes.
+  # The file is made here first: the background shell opens it only when it
+  # gets to run, and reading it before then would end this script.
+  : >"$session/display-number"
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     3>"$session/display-number" >"$session/xvfb.log" 2>&1 </dev/null &
   echo $! >"$session/xvfb.pid"
   for _ in $(seq 1 100); do
-    n=$(tr -dc '0-9' <"$session/display-number" 2>/dev/null)
+    n=$(tr -dc '0-9' <"$session/display-number")
     [ -n "$n" ] && break
     sleep 0.1
   done

@@ -314,7 +314,7 @@ bool Program::waitResultCheck(int row, int image) {
 void Program::answerBox(const std::string& text, int button) {
     HWND box = nextDialog();
     if (!box) {
-        ADD_FAILURE() << "expected the box: " << text;
+        ADD_FAILURE() << "expected the box: " << text << ended();
         return;
     }
     EXPECT_EQ(messageBoxText(box), text);
@@ -339,7 +339,7 @@ std::string Program::answerAnyBox(int button) {
 void Program::answerPrompt(const std::string& prompt, const char* path, bool recurse) {
     HWND dialog = nextDialog();
     if (!dialog || !GetDlgItem(dialog, IDC_PATH_EDIT)) {
-        ADD_FAILURE() << "expected the directory prompt: " << prompt;
+        ADD_FAILURE() << "expected the directory prompt: " << prompt << ended();
         return;
     }
     EXPECT_EQ(windowText(GetDlgItem(dialog, IDC_PROMPT_TEXT)), prompt);
@@ -364,7 +364,7 @@ HWND Program::shiftClick(int command) {
     mouseClick({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
     HWND dialog = nextDialog();  // shown once the click has read Shift
     shiftKey(false);
-    if (!dialog) ADD_FAILURE() << "the click on button " << command << " opened nothing";
+    if (!dialog) ADD_FAILURE() << "the click on button " << command << " opened nothing" << ended();
     return dialog;
 }
 
@@ -372,7 +372,7 @@ void Program::addCondition(const char* width, const char* height, int operatorIn
     click(CMD_ADD_CONDITION);
     HWND strip = nextDialog();
     if (!strip) {
-        ADD_FAILURE() << "the condition strip did not open";
+        ADD_FAILURE() << "the condition strip did not open" << ended();
         return;
     }
     SendDlgItemMessageA(strip, IDC_WIDTH_EDIT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(width));
@@ -424,7 +424,7 @@ void Program::openMenu(int command) {
     SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
     PostMessageA(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.right - 3, (button.top + button.bottom) / 2));
     if (!waitWindow(process, "#32768"))
-        ADD_FAILURE() << "the menu of button " << command << " did not open";
+        ADD_FAILURE() << "the menu of button " << command << " did not open" << ended();
 }
 
 void Program::pick(int presses, bool intoSubmenu, bool shift) {
@@ -473,16 +473,25 @@ void Program::waitIdle() {
             return;
         Sleep(20);
     }
-    ADD_FAILURE() << "the worker did not end";
+    ADD_FAILURE() << "the worker did not end" << ended();
 }
 
 void Program::close() {
     HWND window = mainWindow();
     if (!window) {
-        ADD_FAILURE() << "expected the main window";
+        ADD_FAILURE() << "expected the main window" << ended();
         return;
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+std::string Program::ended() const {
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code))
+        return "";
+    char text[64];
+    snprintf(text, sizeof text, " (the program had ended, exit code 0x%08lX)", static_cast<unsigned long>(code));
+    return text;
 }
 
 DWORD Program::exitCode() {

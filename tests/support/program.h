@@ -78,6 +78,8 @@ struct Program {
     void close();
     // The exit code, or ~0 when the process did not end in time.
     DWORD exitCode();
+    // For a failure's message: how the process ended, "" while it runs.
+    std::string ended() const;
 
     std::string read(const char* key) const;  // of the "trawlix" section, "<absent>" when missing
     void write(const char* key, const std::string& value) const;
