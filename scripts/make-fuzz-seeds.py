@@ -10,9 +10,9 @@ Each file stands behind the fuzz input's prefix: one byte with the name's
 length (low 4 bits) and the harness's flags (0x10: walk as JPEG directly,
 0x20: the file claims to be longer, 0x40: a seek past its bytes fails,
 0x80: the format is told by the file's head), then the name."""
-import importlib.util
 import io
 import os
+import runpy
 import struct
 import sys
 import tempfile
@@ -96,12 +96,10 @@ def jxl_bits(fields):
 def modern_files():
     """The files make-pictures.py makes with Debian's encoders."""
     here = os.path.dirname(os.path.abspath(__file__))
-    spec = importlib.util.spec_from_file_location("pictures", os.path.join(here, "make-pictures.py"))
-    pictures = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(pictures)
+    write_modern = runpy.run_path(os.path.join(here, "make-pictures.py"))["write_modern"]
     files = {}
     with tempfile.TemporaryDirectory() as scratch:
-        pictures.write_modern(scratch)
+        write_modern(scratch)
         folder = os.path.join(scratch, "modern")
         for name in sorted(os.listdir(folder)):
             if name != "sizes.txt":

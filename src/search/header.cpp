@@ -4,7 +4,6 @@
 
 #include "app/charstep.h"
 #include "app/text.h"
-#include "search/container.h"
 
 #ifdef _WIN32
 #include "app/resstring.h"
@@ -65,7 +64,6 @@ void readAt(const ProbeFile& file, uint64_t position, unsigned char* buffer, uin
     if (file.seek(file.context, position)) file.read(file.context, buffer, count);
 }
 
-// The probe as the container reader reads: a seek and a read each time.
 uint32_t readFromProbe(void* context, uint64_t position, void* buffer, uint32_t count) {
     const ProbeFile& file = *static_cast<const ProbeFile*>(context);
     return file.seek(file.context, position) ? file.read(file.context, buffer, count) : 0;
@@ -109,6 +107,10 @@ int jpegWalk(const ProbeFile& file, HWND owner, unsigned char* buffer, PictureSi
 
 }  // namespace
 
+ByteSource probeByteSource(const ProbeFile& file) {
+    return ByteSource{const_cast<ProbeFile*>(&file), readFromProbe};
+}
+
 int probeJpegSize(const ProbeFile& file, HWND owner, PictureSize& size) {
     unsigned char buffer[kProbeBufferSize] = {};
     size = {0, 0};
@@ -135,8 +137,7 @@ int probeHeaderSize(const ProbeFile& file, const char* name, HWND owner, Picture
         return jpegWalk(file, owner, buffer, size);
     case HeaderFormat::Container: {
         ContainerFacts facts;
-        const ByteSource source = {const_cast<ProbeFile*>(&file), readFromProbe};
-        if (!containerFacts(source, container, facts)) return 0;
+        if (!containerFacts(probeByteSource(file), container, facts)) return 0;
         size = {facts.width, facts.height};
         return 1;
     }

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "search/container.h"
 
 // An open, readable file as the reader sees it.
 struct ProbeFile {
@@ -20,6 +21,10 @@ struct PictureSize {
     uint32_t width;
     uint32_t height;
 };
+
+// The file as the container reader reads it: a seek and a read each time.
+// file must outlive every use of the result.
+ByteSource probeByteSource(const ProbeFile& file);
 
 // Size of the reader's scratch buffer: no read of a BMP, GIF, PNG or JPEG
 // asks for more (the other formats read as search/container.h says).

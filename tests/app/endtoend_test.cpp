@@ -66,6 +66,25 @@ protected:
         program.click(CMD_CHECK_STATE);  // none checked: checks them all
     }
     int resultRows() { return program.resultRows(); }
+    // The file the program writes the wallpaper to, its folder made and the
+    // file itself gone; "" when there is no such path.
+    static std::string clearWallpaper() {
+        char path[kPathSize] = "";
+        if (wallpaperFilePath(path) != 1) return "";
+        CreateDirectoryA(std::string(path, pathFileName(path) - path).c_str(), nullptr);
+        DeleteFileA(path);
+        return path;
+    }
+    // Wallpaper > Tile for the focused row; the file written must be a BMP
+    // of width x height.
+    void tileAndExpectWallpaper(const std::string& path, uint32_t width, uint32_t height) {
+        program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
+        program.waitIdle();
+        const std::string written = readFile(path);
+        ASSERT_GE(written.size(), 54u);
+        EXPECT_EQ(written.substr(0, 2), "BM");
+        EXPECT_EQ(written.substr(18, 8), bmp(width, height).substr(18, 8));  // width and height
+    }
     // Closes the program and expects it to end as it always does.
     void finish() {
         program.close();
@@ -129,22 +148,15 @@ TEST_F(EndToEnd, AnotherProgramReadsTheRowsAndTheirMarksAsTheyChange) {
 TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper) {
     const std::string picture = pictures.path + "\\sub\\tiny.bmp";
     ASSERT_TRUE(writeFile(picture, bmp(64, 48, true)));
-    char wallpaper[kPathSize];
-    ASSERT_EQ(wallpaperFilePath(wallpaper), 1);
-    CreateDirectoryA(std::string(wallpaper, pathFileName(wallpaper) - wallpaper).c_str(), nullptr);
-    DeleteFileA(wallpaper);
+    const std::string wallpaper = clearWallpaper();
+    ASSERT_FALSE(wallpaper.empty());
     program.start();
     program.addCondition("64", "48", 0);  // "=="
     program.click(CMD_FIND);
     program.waitIdle();
     ASSERT_EQ(resultRows(), 1);
     pressKey(program.resultList(), VK_DOWN);  // the focus on the row
-    program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
-    program.waitIdle();
-    const std::string written = readFile(wallpaper);
-    ASSERT_GE(written.size(), 54u);
-    EXPECT_EQ(written.substr(0, 2), "BM");
-    EXPECT_EQ(written.substr(18, 8), bmp(64, 48).substr(18, 8));  // width and height
+    tileAndExpectWallpaper(wallpaper, 64, 48);
     char value[MAX_PATH] = {};
     DWORD size = sizeof value;
     RegGetValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "TileWallpaper", RRF_RT_REG_SZ, nullptr, value, &size);
@@ -163,10 +175,8 @@ TEST_F(EndToEnd, TheNewFormatsAreFoundAndAWebpPreviewsAndBecomesTheWallpaper) {
         ASSERT_TRUE(CopyFileA((buildFolder("testpictures") + "modern\\" + m.name).c_str(),
                               (modern.path + "\\" + m.name).c_str(), FALSE));
     }
-    char wallpaper[kPathSize];
-    ASSERT_EQ(wallpaperFilePath(wallpaper), 1);
-    CreateDirectoryA(std::string(wallpaper, pathFileName(wallpaper) - wallpaper).c_str(), nullptr);
-    DeleteFileA(wallpaper);
+    const std::string wallpaper = clearWallpaper();
+    ASSERT_FALSE(wallpaper.empty());
     program.write("FastScan", "0");
     program.write("recentScandir0", modern.path);
     program.start();
@@ -179,12 +189,7 @@ TEST_F(EndToEnd, TheNewFormatsAreFoundAndAWebpPreviewsAndBecomesTheWallpaper) {
     ASSERT_LT(row, 16);
     for (int i = 0; i <= row; ++i) pressKey(program.resultList(), VK_DOWN);  // the focus on it
     EXPECT_TRUE(program.waitPreviewOfQuadrants());
-    program.choose(CMD_WALLPAPER, menuPresses(IDR_MENU_WALLPAPER, IDM_WALL_TILE));
-    program.waitIdle();
-    const std::string written = readFile(wallpaper);
-    ASSERT_GE(written.size(), 54u);
-    EXPECT_EQ(written.substr(0, 2), "BM");
-    EXPECT_EQ(written.substr(18, 8), bmp(100, 70).substr(18, 8));  // width and height
+    tileAndExpectWallpaper(wallpaper, 100, 70);
     finish();
 }
 

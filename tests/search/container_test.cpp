@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "search/container.h"
+#include "search/header.h"
 #include "support/memfile.h"
 
 namespace {
@@ -140,11 +141,7 @@ Read readFacts(const Bytes& bytes, ContainerFormat format) {
     Read r;
     r.file.bytes = bytes;
     ProbeFile probe = memoryProbeFile(r.file);
-    ByteSource source = {&probe, [](void* c, uint64_t position, void* buffer, uint32_t count) -> uint32_t {
-                             ProbeFile& p = *static_cast<ProbeFile*>(c);
-                             return p.seek(p.context, position) ? p.read(p.context, buffer, count) : 0;
-                         }};
-    r.known = containerFacts(source, format, r.facts);
+    r.known = containerFacts(probeByteSource(probe), format, r.facts);
     return r;
 }
 

@@ -11,7 +11,6 @@
 
 #include <string>
 
-#include "search/container.h"
 #include "search/header.h"
 #include "support/memfile.h"
 
@@ -50,12 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (flags & 0x80) {
         const ContainerFormat format = containerFormatOfHead(
             file.bytes.data(), static_cast<uint32_t>(file.bytes.size() < 64 ? file.bytes.size() : 64));
-        const ByteSource source = {&probe, [](void* c, uint64_t position, void* buffer, uint32_t count) {
-                                       ProbeFile& p = *static_cast<ProbeFile*>(c);
-                                       return p.seek(p.context, position) ? p.read(p.context, buffer, count) : 0u;
-                                   }};
         ContainerFacts facts;
-        if (containerFacts(source, format, facts)) {
+        if (containerFacts(probeByteSource(probe), format, facts)) {
             picture = {facts.width, facts.height};
             result = 1;
         }
