@@ -120,6 +120,9 @@ def modern_files():
         "small.jxl": small,
         "turned.jxl": turned,
         "parts.jxl": signature + box(b"jxlp", b"\x00\x00\x00\x00" + turned[:6]) + box(b"jxlp", turned[6:]),
+        # A part with its index and no codestream, and one whose codestream is no JPEG XL.
+        "bare-part.jxl": signature + box(b"jxlp", b"\x00\x00\x00\x00"),
+        "bad-part.jxl": signature + box(b"jxlp", b"\x00\x00\x00\x00\x12\x34"),
         "zero.avif": files["lossy.avif"][:files["lossy.avif"].index(b"meta") - 4] + b"\x00\x00\x00\x00" +
                      files["lossy.avif"][files["lossy.avif"].index(b"meta"):],
     })
