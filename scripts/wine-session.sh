@@ -30,7 +30,8 @@ start_session() {
   setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
     3>"$session/display-number" >"$session/xvfb.log" 2>&1 </dev/null &
   echo $! >"$session/xvfb.pid"
-  for _ in $(seq 1 100); do
+  # Up to a minute: a loaded machine starts two sessions at once.
+  for _ in $(seq 1 600); do
     n=$(tr -dc '0-9' <"$session/display-number")
     [ -n "$n" ] && break
     sleep 0.1

@@ -48,7 +48,8 @@ protected:
     bool matchFromWorker(uint32_t width, uint32_t height) {
         Job job{list, width, height, false};
         HANDLE thread = CreateThread(nullptr, 0, worker, &job, 0, nullptr);
-        while (MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        // Until the thread has ended, however long a loaded machine makes it.
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
             MSG msg;
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         }

@@ -385,7 +385,7 @@ TEST_F(PluginHost, APluginThatFaultsIsPassedOverMarkedNamedOnceAndNotCalledAgain
             FaultCase run = {this, entry, owner, &path, header};
             HANDLE thread = CreateThread(nullptr, 0, faultThread, &run, 0, nullptr);
             // The owner of the case's boxes answers their messages meanwhile.
-            DWORD until = GetTickCount() + 30000;
+            DWORD until = GetTickCount() + 120000;
             while (MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
                 pumpMessages();
                 ASSERT_LT(static_cast<LONG>(GetTickCount() - until), 0) << "the case's thread did not end";
