@@ -21,6 +21,7 @@
 #include "search/scan.h"
 #include "spi/plugins.h"
 #include "ui/divider.h"
+#include "ui/launch.h"
 #include "ui/lists.h"
 #include "ui/mainwnd.h"
 #include "ui/pikture.h"
@@ -70,19 +71,17 @@ double timeBareWalk(const char* tree, unsigned& files) {
 
 double timeSearch(HWND window, const char* tree, int& rows) {
     double start = seconds();
-    scanStart(window, tree, 1);
     MainWindowState* s = mainState(window);
+    launchSearch(*s, tree, 1);
     // Like the program's own loop, the window thread sleeps until a message
-    // comes (or the worker ends) instead of polling.
-    HANDLE worker = OpenThread(SYNCHRONIZE, FALSE, s->workerThreadId);
-    while (s->workerThreadId) {
-        MsgWaitForMultipleObjects(worker ? 1 : 0, &worker, FALSE, worker ? INFINITE : 5, QS_ALLINPUT);
+    // comes (the worker's done message last) instead of polling.
+    while (s->worker.thread) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    if (worker) CloseHandle(worker);
     double took = seconds() - start;
-    rows = static_cast<int>(SendMessageA(mainResultList(window), LVM_GETITEMCOUNT, 0, 0));
+    rows = static_cast<int>(SendMessageA(s->resultList, LVM_GETITEMCOUNT, 0, 0));
     return took;
 }
 
@@ -105,7 +104,7 @@ int main(int argc, char** argv) {
     HWND window = mainWindowCreate();
     if (!window) return 1;
     ShowWindow(window, SW_SHOW);
-    conditionRowAdd(mainConditionList(window), Condition{1920, 1080, 0});
+    conditionRowAdd(mainState(window)->conditionList, Condition{1920, 1080, 0});
     if (!spiLoadAll(argv[2])) fprintf(stderr, "search_bench: no plug-in in %s\n", argv[2]);
 
     unsigned files = 0;

@@ -60,6 +60,7 @@
 #define IDS_PATH_TOO_LONG 3026
 #define IDS_SEARCH_DIR_FAILED 3027
 #define IDS_PLUGIN_FAULTED 3028
+#define IDS_ACTION_STOPPED 3029
 
 // Toolbar commands; each button's tooltip is the string of the same id.
 #define CMD_ADD_CONDITION 40001
@@ -156,12 +157,21 @@
 #define IDC_SET_NAME_EDIT 1014
 #define IDC_RECURSE_CHECK 1015
 
-// Private window messages of the main window.
+// Private window messages: one range for each window class, none shared.
+// The main window (0x8001-0x80FF):
 #define WMU_SCAN_ROWS 0x8001  // WM_APP + 1: lParam a RowBatch the search worker hands over, wParam 1 the last
 // The result store, asked by the workers (ui/resultlist.h):
-#define WMU_RESULTS_CLEAR 0x8002    // empty it before a search
 #define WMU_RESULTS_NEXT 0x8003     // wParam a row, lParam a ResultRequest: the next checked row
 #define WMU_RESULTS_COMPACT 0x8005  // wParam a row: rows settled as removed before it leave now
+// The running worker (app/worker.h):
+#define WMU_WORKER_STATUS 0x8006  // wParam what (kStatus*), lParam a text for the status bar
+#define WMU_WORKER_DONE 0x8007    // posted last, wParam the run's serial
+// The divider (0x8100-0x81FF), the toolist (0x8200-0x82FF), the preview (0x8300-0x83FF):
+#define WMU_DIVIDER_PANE 0x8101   // operation and pane in wParam (ui/divider.h), lParam a window to set
+#define WMU_TOOLIST_PART 0x8201   // wParam a part (ui/toolist.h), lParam a value to store
+#define WMU_PIKTURE_SHOW 0x8301   // lParam a full path to show, 0 to show nothing
+// Subclass procedures (0x8400-0x84FF): sent through one, it installs itself.
+#define WMU_SUBCLASS_INSTALL 0x8401
 
 // Timers of the main window.
 #define IDT_RESULT_COUNT 1  // the result list learns the rows handed over since (ui/resultlist.h)

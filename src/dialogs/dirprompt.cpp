@@ -6,7 +6,7 @@
 #include "app/resstring.h"
 #include "app/text.h"
 #include "resource.h"
-#include "ui/toolist.h"
+#include "dialogs/subclass.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ void onInit(HWND dialog, INT_PTR parameter) {
         ShowWindow(GetDlgItem(dialog, IDC_RECURSE_CHECK), SW_HIDE);
     }
     HWND edit = GetDlgItem(dialog, IDC_PATH_EDIT);
-    dropForwardProc(edit, WM_APP, 0, 0);
+    dropForwardProc(edit, WMU_SUBCLASS_INSTALL, 0, 0);
     SetWindowLongPtrA(edit, GWL_EXSTYLE, GetWindowLongPtrA(edit, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
 }
 

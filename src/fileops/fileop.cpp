@@ -6,12 +6,8 @@
 #include <string.h>
 
 #include "app/resstring.h"
-#include "app/settings.h"
 #include "app/text.h"
 #include "resource.h"
-#include "search/scan.h"
-#include "ui/resultlist.h"
-#include "ui/mainwnd.h"
 
 namespace {
 
@@ -29,32 +25,6 @@ enum class Outcome { done, skipped, failed };
 
 bool pathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Counts, confirms and starts the worker; see fileOpCopy.
-void launch(HWND owner, const FileOpJob& job, int textId, int captionId, UINT icon) {
-    int count = static_cast<int>(resultsCheckedCount(resultStore(owner)));
-    if (count == 0) {
-        resMessageBox(owner, IDS_NO_CHECKED, kCaptionError, MB_OK | MB_ICONERROR);
-        return;
-    }
-    // Copy and move name the destination after the count; the others have no %s.
-    int answer = resMessageBoxFormat(owner, textId, captionId, MB_YESNO | icon, count,
-                                     job.destination ? job.destination : "");
-    if (answer != IDYES) return;
-    FileOpJob* copy = static_cast<FileOpJob*>(textAlloc(sizeof(FileOpJob)));
-    if (!copy) return;
-    *copy = job;
-    if (!mainWorkerStart(owner, fileOpWorker, copy)) textFree(copy);
-}
-
-// Drops one trailing backslash, except the one of a root ("D:\", "\"):
-// without it "D:" would name that drive's current directory instead.
-void destinationTrim(char* destination) {
-    size_t length = strlen(destination);
-    if (!pathStripBackslash(destination)) return;
-    size_t left = length - 1;
-    if (left == 0 || (left == 2 && destination[1] == ':')) destination[left] = '\\';
 }
 
 // Makes destination current, creating it with all its parents when the user
@@ -150,7 +120,7 @@ void keepRestore(const char* keep, const char* source) {
 // Copies or moves source into the destination directory under the clash
 // policy, and checks the outcome itself: the shell may report success for a
 // file that a full or read-only disk cut short or never took.
-Outcome transferRow(const FileOpJob& job, const char* source, Placed& placed) {
+Outcome transferRow(const FileOpRequest& job, const char* source, Placed& placed) {
     char target[kPathSize];
     if (!strCopyFit(target, sizeof target, job.destination)) return Outcome::failed;
     pathAddBackslash(target, sizeof target);
@@ -165,7 +135,7 @@ Outcome transferRow(const FileOpJob& job, const char* source, Placed& placed) {
     FILEOP_FLAGS flags = FOF_ALLOWUNDO;
     if (pathExists(target)) {
         // A file this run placed is no clash: a second source of its name is numbered.
-        switch (placedHas(placed, target) ? kClashRename : appSettings.HowtoWhenAlreadyExist) {
+        switch (placedHas(placed, target) ? kClashRename : job.clashPolicy) {
         case kClashRename:
             if (!fileOpFreeName(target, sizeof target)) return Outcome::failed;
             to = target;
@@ -187,7 +157,7 @@ Outcome transferRow(const FileOpJob& job, const char* source, Placed& placed) {
     char keep[kPathSize];
     bool kept = job.operation == kFileOpMove && keepMake(source, keep);
     uint64_t got = 0;
-    bool whole = shellOperation(job.owner, job.operation, source, to, flags) && fileSize(written, got) &&
+    bool whole = shellOperation(job.ticket.report, job.operation, source, to, flags) && fileSize(written, got) &&
                  got == size && (job.operation != kFileOpMove || !pathExists(source));
     if (whole && replace) {
         whole = MoveFileExA(fresh, target, MOVEFILE_REPLACE_EXISTING) != 0;
@@ -219,12 +189,12 @@ bool binQuery(const char* path, SHQUERYRBINFO& info) {
 // outright what its bin cannot take (no bin on the drive, a bin it cannot
 // make, a full disk); a file the bin did not take whole is put back and its
 // row fails.
-Outcome trashRow(const FileOpJob& job, const char* source) {
+Outcome trashRow(const FileOpRequest& job, const char* source) {
     uint64_t size = 0;
     char keep[kPathSize];
     SHQUERYRBINFO before, after;
     if (!fileSize(source, size) || !binQuery(source, before) || !keepMake(source, keep)) return Outcome::failed;
-    bool binned = shellOperation(job.owner, FO_DELETE, source, nullptr, FOF_ALLOWUNDO | FOF_NOCONFIRMATION) &&
+    bool binned = shellOperation(job.ticket.report, FO_DELETE, source, nullptr, FOF_ALLOWUNDO | FOF_NOCONFIRMATION) &&
                   !pathExists(source) && binQuery(source, after) && after.i64NumItems > before.i64NumItems &&
                   after.i64Size >= before.i64Size + static_cast<int64_t>(size);
     if (!binned) {
@@ -235,23 +205,32 @@ Outcome trashRow(const FileOpJob& job, const char* source) {
     return Outcome::done;
 }
 
-Outcome removeRow(const FileOpJob& job, const char* source) {
+Outcome removeRow(const FileOpRequest& job, const char* source) {
     if (job.toTrash) return trashRow(job, source);
     return DeleteFileA(source) ? Outcome::done : Outcome::failed;
 }
 
 // Works through the checked rows from the top, asking the window for each
 // (the result store is the window thread's); a row whose file left the
-// list's folder leaves the list.
-void processRows(const FileOpJob& job) {
+// list's folder leaves the list. Between rows it stops when asked: the row
+// just handed out is left as it is. Returns false when stopped.
+bool processRows(const FileOpRequest& job) {
+    const HWND owner = job.ticket.report;
     const char* failed = job.operation != kFileOpDelete ? kTransferFailed : job.toTrash ? kTrashFailed : kDeleteFailed;
     Placed placed = {};
+    WorkerPoll poll = {GetTickCount()};
     ResultRequest request = {};
     request.settled = -1;
+    bool stopped = false;
     for (uint32_t from = 0;;) {
-        int row = static_cast<int>(SendMessageA(job.owner, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(&request)));
+        int row = static_cast<int>(SendMessageA(owner, WMU_RESULTS_NEXT, from, reinterpret_cast<LPARAM>(&request)));
         request.settled = -1;
         if (row < 0) break;
+        // Asked after the request, which settled the row before.
+        if (workerStopAsked(job.ticket, poll)) {
+            stopped = true;
+            break;
+        }
         from = static_cast<uint32_t>(row) + 1;
         char* source = request.path;
         source[strlen(source) + 1] = '\0';  // the shell's list ends in a second NUL
@@ -264,61 +243,62 @@ void processRows(const FileOpJob& job) {
         if (outcome == Outcome::failed) {
             // The rows already done leave before the question: the list
             // shows what is left. The rows before from are fewer then.
-            from -= static_cast<uint32_t>(SendMessageA(job.owner, WMU_RESULTS_COMPACT, from, 0));
-            if (resMessageBoxText(job.owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
+            from -= static_cast<uint32_t>(SendMessageA(owner, WMU_RESULTS_COMPACT, from, 0));
+            if (resMessageBoxText(owner, failed, kCaptionError, MB_YESNO | MB_ICONERROR) != IDYES) break;
             continue;
         }
         // Settled with the next request.
-        if (job.operation != kFileOpCopy || appSettings.UncheckWhenFOPSuccessful) {
+        if (job.operation != kFileOpCopy || job.uncheckCopied) {
             request.settled = row;
             request.how = job.operation != kFileOpCopy ? kSettleRemove : kSettleUncheck;
         }
     }
-    SendMessageA(job.owner, WMU_RESULTS_COMPACT, UINT32_MAX, 0);
+    SendMessageA(owner, WMU_RESULTS_COMPACT, UINT32_MAX, 0);
     placedFree(placed);
+    return !stopped;
 }
 
 }  // namespace
 
-void fileOpCopy(HWND owner, char* destination) {
-    launch(owner, {owner, destination, 0, kFileOpCopy}, IDS_CONFIRM_COPY, kCaptionConfirm, MB_ICONQUESTION);
-}
-
-void fileOpMove(HWND owner, char* destination) {
-    launch(owner, {owner, destination, 0, kFileOpMove}, IDS_CONFIRM_MOVE, kCaptionConfirm, MB_ICONQUESTION);
-}
-
-void fileOpRemove(HWND owner, int toTrash) {
-    if (toTrash) {
-        launch(owner, {owner, nullptr, 1, kFileOpDelete}, IDS_CONFIRM_TRASH, kCaptionConfirm, MB_ICONQUESTION);
-    } else {
-        launch(owner, {owner, nullptr, 0, kFileOpDelete}, IDS_CONFIRM_DELETE, kCaptionWarning, MB_ICONEXCLAMATION);
+FileOpRequest* fileOpRequestNew(uint32_t operation, const char* destination) {
+    FileOpRequest* r = static_cast<FileOpRequest*>(textAlloc(sizeof(FileOpRequest)));
+    if (!r) return nullptr;
+    *r = {};
+    r->operation = operation;
+    if (destination && !(r->destination = strDupExtra(destination, 0))) {
+        textFree(r);
+        return nullptr;
     }
+    return r;
+}
+
+void fileOpRequestFree(FileOpRequest* request) {
+    if (!request) return;
+    textFree(request->destination);
+    textFree(request);
 }
 
 DWORD WINAPI fileOpWorker(void* parameter) {
-    FileOpJob job = *static_cast<FileOpJob*>(parameter);
-    textFree(parameter);
-    HWND owner = job.owner;
-    HWND list = mainResultList(owner);
-    HWND status = mainState(owner)->statusBar;
-    resultToolsEnable(owner, false);
-    EnableWindow(list, FALSE);
-
+    FileOpRequest* job = static_cast<FileOpRequest*>(parameter);
     char saved[kPathSize];
     DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
     bool restore = got > 0 && got < sizeof saved;
-    if (job.destination) destinationTrim(job.destination);
-    if (!job.destination || destinationEnter(job.destination)) {
-        SendMessageA(status, SB_SIMPLE, TRUE, 0);
-        processRows(job);
+    if ((!job->destination || destinationEnter(job->destination)) && !processRows(*job)) {
+        const char* text = resString(IDS_ACTION_STOPPED);
+        SendMessageA(job->ticket.report, WMU_WORKER_STATUS, kStatusStopped, reinterpret_cast<LPARAM>(text ? text : ""));
     }
-    SendMessageA(status, SB_SIMPLE, FALSE, 0);
     if (restore) SetCurrentDirectoryA(saved);
-    resultToolsEnable(owner, true);
-    EnableWindow(list, TRUE);
-    mainState(owner)->workerThreadId = 0;
+    const WorkerTicket ticket = job->ticket;
+    fileOpRequestFree(job);
+    workerDone(ticket);
     return 0;
+}
+
+void fileOpDestinationTrim(char* destination) {
+    size_t length = strlen(destination);
+    if (!pathStripBackslash(destination)) return;
+    size_t left = length - 1;
+    if (left == 0 || (left == 2 && destination[1] == ':')) destination[left] = '\\';
 }
 
 int fileOpFreeName(char* target, size_t size) {

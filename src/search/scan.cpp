@@ -1,27 +1,19 @@
 #include "search/scan.h"
 
-#include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
 
 #include "app/resstring.h"
-#include "app/settings.h"
 #include "app/text.h"
 #include "resource.h"
 #include "search/condition.h"
 #include "search/header.h"
+#include "search/rowbatch.h"
+#include "search/sortkey.h"
 #include "spi/plugins.h"
-#include "ui/lists.h"
-#include "ui/resultlist.h"
-#include "ui/results.h"
-#include "ui/mainwnd.h"
 
 namespace {
 
-// Under Wine every key-state, foreground or queue query is a round trip to
-// the server, as costly as reading a whole file: the stop test runs at most
-// this often (ms), which still stops a search at once for the user.
-constexpr DWORD kStopPollMs = 20;
 // Found rows reach the window this often (ms), so the list visibly grows. A
 // hand-over costs the window thread a copy of the batch's texts, nothing per
 // row (the list learns its count on a timer of its own). Batches come at
@@ -33,22 +25,14 @@ constexpr DWORD kFlushMaxMs = 1000;
 // each new text repaints it, which costs more than walking a small folder,
 // and a name shown for less is not read anyway.
 constexpr DWORD kStatusMs = 500;
-constexpr int kStatusSimplePart = 255;
 
-// What the walk reads and keeps for one run. The condition and exclude lists
-// are read once at the start: their panes are disabled for the whole run.
+// What the walk keeps for one run, beside its request.
 struct ScanWalk {
-    HWND owner;
-    HWND statusBar;
-    int32_t recurse;
-    Condition* conditions;  // heap array
-    int conditionCount;
-    char (*excludes)[kPathSize];  // heap array, lower-cased, empty rows left out
-    int excludeCount;
-    bool excludeRows;  // the exclude list has rows: directory texts are lower-cased
+    const ScanRequest* request;
+    HWND owner;  // the ticket's window: rows, status texts and plug-in notices go there
     uint32_t fileCount;
     uint32_t byteTotal;  // low 32 bits of each listed size, wrapping
-    DWORD lastStopTest;
+    WorkerPoll poll;
     DWORD batchStarted;
     DWORD flushMs;  // age at which a batch is handed over
     RowBatch* batch;  // heap
@@ -57,40 +41,15 @@ struct ScanWalk {
     DWORD lastStatus;
 };
 
-void readConditions(ScanWalk& w, HWND list) {
-    int count = listRowCount(list);
-    w.conditions = static_cast<Condition*>(textAlloc(sizeof(Condition) * (count > 0 ? count : 1)));
-    for (int row = 0; w.conditions && row < count; ++row) {
-        if (const Condition* c = conditionListItem(list, row)) w.conditions[w.conditionCount++] = *c;
-    }
-}
-
-void readExcludes(ScanWalk& w, HWND list) {
-    int count = listRowCount(list);
-    w.excludeRows = count > 0;
-    w.excludes = static_cast<char(*)[kPathSize]>(textAlloc(kPathSize * (count > 0 ? count : 1)));
-    for (int row = 0; w.excludes && row < count; ++row) {
-        char* text = w.excludes[w.excludeCount];
-        LVITEMA item = {};
-        item.pszText = text;
-        item.cchTextMax = kPathSize;
-        SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        // An empty fragment occurs in every path and would skip the whole search.
-        if (text[0] == '\0') continue;
-        strLowerAscii(text);
-        ++w.excludeCount;
-    }
-}
-
-bool excluded(const ScanWalk& w, const char* directory) {
-    for (int i = 0; i < w.excludeCount; ++i) {
-        if (strFind(directory, w.excludes[i])) return true;
+bool excluded(const ScanRequest& r, const char* directory) {
+    for (int i = 0; i < r.excludeCount; ++i) {
+        if (strFind(directory, r.excludes[i])) return true;
     }
     return false;
 }
 
 bool sizeMatches(const ScanWalk& w, uint32_t width, uint32_t height) {
-    return conditionAnyMatch(w.conditions, w.conditionCount, width, height);
+    return conditionAnyMatch(w.request->conditions, w.request->conditionCount, width, height);
 }
 
 // last: the walk's final hand-over, sent even without rows, after which the
@@ -154,19 +113,17 @@ void addRow(ScanWalk& w, const RowTexts& t) {
 void showDirectory(ScanWalk& w, DWORD now) {
     w.statusDue = false;
     w.lastStatus = now;
-    SendMessageA(w.statusBar, SB_SETTEXTA, kStatusSimplePart | SBT_POPOUT, reinterpret_cast<LPARAM>(w.status));
+    SendMessageA(w.owner, WMU_WORKER_STATUS, kStatusWalking, reinterpret_cast<LPARAM>(w.status));
 }
 
 // Before every entry: hands waiting rows over once they are flushMs old,
 // shows the directory being walked once kStatusMs have passed since the
-// last one was shown, and runs the stop test every kStopPollMs.
+// last one was shown, and runs the stop test.
 bool stopDue(ScanWalk& w) {
     DWORD now = GetTickCount();
     if (w.batch->count && now - w.batchStarted >= w.flushMs) flushRows(w);
     if (w.statusDue && now - w.lastStatus >= kStatusMs) showDirectory(w, now);
-    if (now - w.lastStopTest < kStopPollMs) return false;
-    w.lastStopTest = now;
-    return scanStopRequested(w.owner);
+    return workerStopAsked(w.request->ticket, w.poll);
 }
 
 void sizeText(char* text, size_t size, uint32_t width, uint32_t height) {
@@ -186,8 +143,7 @@ const SusiePlugin* pluginMatch(const ScanWalk& w, const char* name, const unsign
 }
 
 void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory) {
-    const bool listAll = appSettings.ListupAllFiles != 0;
-    bool insert = listAll;
+    bool insert = w.request->listAll != 0;
     char picture[32] = "";
     const char* pictureText = picture;
     const char* handledBy = "";
@@ -196,7 +152,7 @@ void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory)
     PictureSize size = {0, 0};
     if (file == INVALID_HANDLE_VALUE) {
         pictureText = "-Err-";
-    } else if (appSettings.FastScan) {
+    } else if (w.request->fastScan) {
         int known = probeHeaderSize(probeFileFromHandle(&file), found.cFileName, w.owner, size);
         CloseHandle(file);
         if (known && sizeMatches(w, size.width, size.height)) {
@@ -244,10 +200,10 @@ int scanDirectory(ScanWalk& w) {
     char directory[kPathSize];
     DWORD got = GetCurrentDirectoryA(sizeof directory, directory);
     if (got == 0 || got >= sizeof directory) return 1;
-    if (w.excludeRows) {
+    if (w.request->excludeCount) {
         pathAddBackslash(directory, sizeof directory);
         strLowerAscii(directory);
-        if (excluded(w, directory)) return 1;
+        if (excluded(*w.request, directory)) return 1;
     }
     w.batch->directory = 0;
     strCopyFit(w.status, sizeof w.status, directory);
@@ -263,7 +219,7 @@ int scanDirectory(ScanWalk& w) {
             break;
         }
         if (isDotEntry(found.cFileName)) continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && w.recurse) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && w.request->recurse) {
             if (!scanSubdirectory(w, found.cFileName)) {
                 result = 0;
                 break;
@@ -284,115 +240,66 @@ void reportTotals(const ScanWalk& w) {
         const char* format = resString(IDS_FOUND_SUMMARY);
         snprintf(text, sizeof text, format ? format : "%u %u", w.fileCount, w.byteTotal);
     }
-    SendMessageA(w.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(w.owner, WMU_WORKER_STATUS, kStatusSummary, reinterpret_cast<LPARAM>(text));
 }
 
-// The walk proper, between the window's set-up and its restoration.
-void runWalk(HWND owner, const ScanJob& job) {
+}  // namespace
+
+ScanRequest* scanRequestNew(const char* directory, int32_t conditionCount, int32_t excludeCount) {
+    ScanRequest* r = static_cast<ScanRequest*>(textAlloc(sizeof(ScanRequest)));
+    if (!r) return nullptr;
+    *r = {};
+    r->directory = strDupExtra(directory, 0);
+    r->conditions = static_cast<Condition*>(textAlloc(sizeof(Condition) * (conditionCount > 0 ? conditionCount : 1)));
+    r->excludes = static_cast<char(*)[kPathSize]>(textAlloc(kPathSize * (excludeCount > 0 ? excludeCount : 1)));
+    if (!r->directory || !r->conditions || !r->excludes) {
+        scanRequestFree(r);
+        return nullptr;
+    }
+    return r;
+}
+
+void scanRequestExclude(ScanRequest& request, const char* fragment) {
+    if (!fragment[0] || !strCopyFit(request.excludes[request.excludeCount], kPathSize, fragment)) return;
+    strLowerAscii(request.excludes[request.excludeCount++]);
+}
+
+void scanRequestFree(ScanRequest* request) {
+    if (!request) return;
+    textFree(request->directory);
+    textFree(request->conditions);
+    textFree(request->excludes);
+    textFree(request);
+}
+
+void scanRun(const ScanRequest& request) {
     ScanWalk w = {};
-    w.owner = owner;
-    w.statusBar = mainState(owner)->statusBar;
-    w.recurse = job.recurse;
-    w.lastStopTest = GetTickCount();
-    w.lastStatus = w.lastStopTest - kStatusMs;  // the first directory shows at once
+    w.request = &request;
+    w.owner = request.ticket.report;
+    w.poll.lastKeyTest = GetTickCount();
+    w.lastStatus = w.poll.lastKeyTest - kStatusMs;  // the first directory shows at once
     w.flushMs = kFlushMs;
-    readConditions(w, mainConditionList(owner));
-    readExcludes(w, mainExcludeList(owner));
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
 
     char saved[kPathSize];
     DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
     bool restore = got > 0 && got < sizeof saved;
-    // scanStart checked the directory; one that vanished since is not walked.
-    bool entered = SetCurrentDirectoryA(job.directory) != 0;
-    SendMessageA(w.statusBar, SB_SIMPLE, TRUE, 0);
-    SendMessageA(owner, WMU_RESULTS_CLEAR, 0, 0);
-    if (entered && w.batch && w.conditions && w.excludes) {
+    // The launcher checked the directory; one that vanished since is not walked.
+    if (SetCurrentDirectoryA(request.directory) && w.batch) {
         w.batch->used = 1;
         scanDirectory(w);
         flushRows(w, true);
     }
     reportTotals(w);
-    SendMessageA(w.statusBar, SB_SIMPLE, FALSE, 0);
     if (restore) SetCurrentDirectoryA(saved);
     textFree(w.batch);
-    textFree(w.excludes);
-    textFree(w.conditions);
-}
-
-void toolbarEnable(HWND toolbar, int command, bool enable) {
-    SendMessageA(toolbar, TB_ENABLEBUTTON, command, MAKELPARAM(enable ? TRUE : FALSE, 0));
-}
-
-// True when directory can be made current; the current directory is kept.
-bool directoryEnterable(const char* directory) {
-    char saved[kPathSize];
-    DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
-    if (got == 0 || got >= sizeof saved) return false;
-    bool entered = SetCurrentDirectoryA(directory) != 0;
-    SetCurrentDirectoryA(saved);
-    return entered;
-}
-
-}  // namespace
-
-void scanStart(HWND owner, const char* directory, int recurse) {
-    if (listRowCount(mainConditionList(owner)) == 0) {
-        resMessageBox(owner, IDS_ADD_CONDITION_FIRST, kCaptionError, MB_OK | MB_ICONERROR);
-        return;
-    }
-    // Walking whatever directory happens to be current instead would be worse.
-    if (!directoryEnterable(directory)) {
-        resMessageBox(owner, IDS_SEARCH_DIR_FAILED, kCaptionError, MB_OK | MB_ICONERROR);
-        return;
-    }
-    ScanJob* job = static_cast<ScanJob*>(textAlloc(sizeof(ScanJob)));
-    if (!job) return;
-    job->owner = owner;
-    job->directory = directory;
-    job->recurse = recurse;
-    if (!mainWorkerStart(owner, scanWorker, job)) textFree(job);
 }
 
 DWORD WINAPI scanWorker(void* parameter) {
-    ScanJob job = *static_cast<ScanJob*>(parameter);
-    textFree(parameter);
-    HWND owner = job.owner;
-    HWND results = mainResultList(owner);
-    searchControlsEnable(owner, false);
-    EnableWindow(results, FALSE);
-    runWalk(owner, job);
-    searchControlsEnable(owner, true);
-    EnableWindow(results, TRUE);
-    mainState(owner)->workerThreadId = 0;
+    ScanRequest* request = static_cast<ScanRequest*>(parameter);
+    const WorkerTicket ticket = request->ticket;
+    scanRun(*request);
+    scanRequestFree(request);
+    workerDone(ticket);
     return 0;
-}
-
-bool scanStopRequested(HWND owner) {
-    // The foreground is asked only while Escape is down: one round trip less.
-    if ((GetAsyncKeyState(VK_ESCAPE) & 0x8000) && GetForegroundWindow() == owner) return true;
-    MSG message;
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return message.message == WM_APP;
-    return false;
-}
-
-void searchControlsEnable(HWND owner, bool enable) {
-    HWND conditions = mainConditionToolbar(owner);
-    toolbarEnable(conditions, CMD_ADD_CONDITION, enable);
-    toolbarEnable(conditions, CMD_DELETE_CONDITIONS, enable);
-    toolbarEnable(conditions, CMD_CONDITION_SETS, enable);
-    EnableWindow(mainConditionList(owner), enable);
-    HWND excludes = mainExcludeToolbar(owner);
-    toolbarEnable(excludes, CMD_ADD_EXCLUDE, enable);
-    toolbarEnable(excludes, CMD_DELETE_EXCLUDES, enable);
-    EnableWindow(mainExcludeList(owner), enable);
-    resultToolsEnable(owner, enable);
-}
-
-void resultToolsEnable(HWND owner, bool enable) {
-    HWND toolbar = mainResultToolbar(owner);
-    constexpr int kRunButtons[] = {CMD_FIND, CMD_COPY, CMD_MOVE, CMD_TRASH, CMD_WALLPAPER, CMD_CHECK_STATE,
-                                   CMD_SETTINGS};
-    for (int command : kRunButtons) toolbarEnable(toolbar, command, enable);
-    toolbarEnable(toolbar, CMD_STOP, !enable);
 }

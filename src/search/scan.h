@@ -1,35 +1,49 @@
 // The search: a worker thread walks a directory tree, learns every file's
 // picture size (fast header reader or the enabled plug-ins) and hands the
-// matching rows to the window thread, which appends them to the result store.
+// matching rows to the window that asked, in batches. It reads nothing but
+// its request.
 #pragma once
 
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "app/text.h"
+#include "app/worker.h"
+#include "search/condition.h"
 
-// Handed by scanStart to the worker, which frees it first. directory is not
-// copied: it must stay valid until the worker has ended.
-struct ScanJob {
-    HWND owner;
-    const char* directory;
+// What one search does, built on the window thread. The heap arrays and
+// the directory belong to the request; scanRequestFree frees them all.
+struct ScanRequest {
+    WorkerTicket ticket;
+    char* directory;
     int32_t recurse;
+    Condition* conditions;
+    int32_t conditionCount;
+    // Path fragments that skip a directory: lower-cased, no empty one (an
+    // empty fragment occurs in every path and would skip the whole search).
+    char (*excludes)[kPathSize];
+    int32_t excludeCount;
+    int32_t fastScan;  // the built-in header reader instead of the plug-ins
+    int32_t listAll;   // every file, with or without a known size
 };
 
-// Starts a search of directory (and its subdirectories when recurse) for
-// owner, the main window. Refuses with a message, starting nothing, when the
-// condition list is empty or the directory cannot be made current.
-void scanStart(HWND owner, const char* directory, int recurse);
+// A request for directory with room for conditionCount conditions and
+// excludeCount fragments (both counts start at 0), or none when the heap
+// refuses.
+ScanRequest* scanRequestNew(const char* directory, int32_t conditionCount, int32_t excludeCount);
+// Adds fragment (lower-cased; an empty one is left out).
+void scanRequestExclude(ScanRequest& request, const char* fragment);
+void scanRequestFree(ScanRequest* request);
 
-// The thread procedure; takes ownership of the ScanJob. Returns 0.
-DWORD WINAPI scanWorker(void* job);
+// What a search tells its window (WMU_WORKER_STATUS's wParam; lParam the text):
+constexpr WPARAM kStatusWalking = 0;  // the directory being walked
+constexpr WPARAM kStatusSummary = 1;  // what was found, once the walk has ended
 
-// True when the user asked the running search to stop: Escape held while
-// owner is the foreground window, or WM_APP waiting in this thread's queue
-// (other messages found there are dropped).
-bool scanStopRequested(HWND owner);
+// The thread procedure; takes ownership of the ScanRequest. Sends the rows
+// (WMU_SCAN_ROWS, the last with wParam 1) and the status texts to the
+// ticket's window, posts WMU_WORKER_DONE last. Returns 0.
+DWORD WINAPI scanWorker(void* request);
 
-// Enables or disables what could change a search or start another run: the
-// condition and exclude panes, and the result tools (resultToolsEnable).
-void searchControlsEnable(HWND owner, bool enable);
-// The result pane's run buttons to enable, Stop find to the opposite.
-void resultToolsEnable(HWND owner, bool enable);
+// The walk itself, on the calling thread, with the messages scanWorker
+// sends but the done message. The current directory is the same after.
+void scanRun(const ScanRequest& request);

@@ -11,9 +11,8 @@
 #include "fileops/fileop.h"
 #include "fileops/wallpaper.h"
 #include "resource.h"
-#include "search/scan.h"
+#include "ui/launch.h"
 #include "ui/lists.h"
-#include "ui/mainwnd.h"
 #include "ui/resultlist.h"
 #include "ui/settingsmenu.h"
 
@@ -58,8 +57,8 @@ bool shiftHeld() {
     return GetKeyState(VK_SHIFT) < 0 || GetAsyncKeyState(VK_SHIFT) < 0;
 }
 
-void errorBox(HWND window, int textId) {
-    resMessageBox(window, textId, kCaptionError, MB_OK | MB_ICONERROR);
+void errorBox(const MainWindowState& s, int textId) {
+    resMessageBox(s.window, textId, kCaptionError, MB_OK | MB_ICONERROR);
 }
 
 const DirOperation* dirOperation(int command) {
@@ -68,42 +67,39 @@ const DirOperation* dirOperation(int command) {
     return nullptr;
 }
 
-// Runs op on path. The text must outlive the worker: a recent entry's path,
-// or one the main window holds.
-void launch(HWND window, const DirOperation& op, char* path, int32_t recurse) {
+// Runs op on path; the worker gets a copy.
+void launch(MainWindowState& s, const DirOperation& op, char* path, int32_t recurse) {
     if (op.command == CMD_FIND) {
-        scanStart(window, path, recurse);
-    } else if (op.command == CMD_COPY) {
-        fileOpCopy(window, path);
+        launchSearch(s, path, recurse);
     } else {
-        fileOpMove(window, path);
+        launchFileAction(s, op.command == CMD_COPY ? kFileOpCopy : kFileOpMove, path, 0);
     }
 }
 
 // Puts path (a heap text) first in op's recent list and runs op on it. A
-// path the list declines, as it names a directory already listed, is kept
-// by the main window until the worker using it has ended.
-void pushAndLaunch(HWND window, const DirOperation& op, char* path, int32_t recurse) {
-    if (!recentDirPush(appSettings.*op.list, path, recurse)) mainHoldPath(window, path);
-    launch(window, op, path, recurse);
+// path the list declines, as it names a directory already listed, is freed.
+void pushAndLaunch(MainWindowState& s, const DirOperation& op, char* path, int32_t recurse) {
+    const bool kept = recentDirPush(appSettings.*op.list, path, recurse);
+    launch(s, op, path, recurse);
+    if (!kept) textFree(path);
 }
 
 // The prompt's heap path, or none when cancelled; recurse from its box.
-char* askDirectory(HWND window, const DirOperation& op, int32_t& recurse) {
-    INT_PTR result = dirPromptRun(window, resString(op.prompt), op.offerRecurse);
+char* askDirectory(const MainWindowState& s, const DirOperation& op, int32_t& recurse) {
+    INT_PTR result = dirPromptRun(s.window, resString(op.prompt), op.offerRecurse);
     recurse = op.offerRecurse ? dirPromptRecurseEntry(result) : 0;
     return dirPromptPath(result);
 }
 
-void onDirButton(HWND window, const DirOperation& op) {
+void onDirButton(MainWindowState& s, const DirOperation& op) {
     RecentDir* recent = appSettings.*op.list;
     if (!(appSettings.*op.alwaysAsk) && recent) {
-        launch(window, op, recent->path, recent->recurse);
+        launch(s, op, recent->path, recent->recurse);
         return;
     }
     int32_t recurse = 0;
-    char* path = askDirectory(window, op, recurse);
-    if (path) pushAndLaunch(window, op, path, recurse);
+    char* path = askDirectory(s, op, recurse);
+    if (path) pushAndLaunch(s, op, path, recurse);
 }
 
 // Unlinks entry index of list and returns it, or none.
@@ -117,11 +113,11 @@ RecentDir* recentUnlink(RecentDir*& list, int index) {
 
 // Item 1 asks as the button does; an entry leaves its place in the list.
 // With Shift held at this moment nothing runs, so the entry is gone.
-void onDirMenu(HWND window, const DirOperation& op, int id) {
+void onDirMenu(MainWindowState& s, const DirOperation& op, int id) {
     int32_t recurse = 0;
     char* path = nullptr;
     if (id == IDM_FIRST) {
-        path = askDirectory(window, op, recurse);
+        path = askDirectory(s, op, recurse);
     } else if (RecentDir* node = recentUnlink(appSettings.*op.list, id - IDM_RECENT_FIRST)) {
         path = node->path;
         recurse = op.command == CMD_FIND ? node->recurse : 0;
@@ -132,16 +128,16 @@ void onDirMenu(HWND window, const DirOperation& op, int id) {
         textFree(path);
         return;
     }
-    pushAndLaunch(window, op, path, recurse);
+    pushAndLaunch(s, op, path, recurse);
 }
 
-void saveSet(HWND window) {
-    HWND list = mainConditionList(window);
+void saveSet(const MainWindowState& s) {
+    HWND list = s.conditionList;
     if (listRowCount(list) == 0) {
-        errorBox(window, IDS_NO_CONDITIONS_TO_SAVE);
+        errorBox(s, IDS_NO_CONDITIONS_TO_SAVE);
         return;
     }
-    char* name = stripRunSetName(window, list);
+    char* name = stripRunSetName(s.window, list);
     if (!name) return;
     conditionSetStore(list, name);
     // A set of that name already stored keeps its own name text.
@@ -156,9 +152,9 @@ bool confirmSetDelete(HWND window, const char* name) {
 
 // Item 1 saves the list; a set is loaded and moved to the front, or with
 // Shift held deleted once the user agrees.
-void onSetsMenu(HWND window, int id) {
+void onSetsMenu(MainWindowState& s, int id) {
     if (id == IDM_FIRST) {
-        saveSet(window);
+        saveSet(s);
         return;
     }
     ConditionSet** link = &conditionSets;
@@ -166,7 +162,7 @@ void onSetsMenu(HWND window, int id) {
     ConditionSet* set = *link;
     if (!set) return;
     if (shiftHeld()) {
-        if (!confirmSetDelete(window, set->name)) return;
+        if (!confirmSetDelete(s.window, set->name)) return;
         *link = set->next;
         conditionSetFree(set);
         return;
@@ -174,47 +170,53 @@ void onSetsMenu(HWND window, int id) {
     *link = set->next;
     set->next = conditionSets;
     conditionSets = set;
-    conditionListLoad(window, *set);
+    conditionListLoad(s.conditionList, *set);
 }
 
-void openHelp(HWND window) {
-    if (resMessageBox(window, IDS_NO_HELP, kCaptionConfirm, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        ShellExecuteA(window, nullptr, "trawlix.txt", nullptr, nullptr, SW_SHOWNORMAL);
+// The guide beside the program, whatever directory is current (a search
+// makes the folder it walks current).
+void openHelp(const MainWindowState& s) {
+    if (resMessageBox(s.window, IDS_NO_HELP, kCaptionConfirm, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    char guide[kPathSize];
+    DWORD got = GetModuleFileNameA(nullptr, guide, sizeof guide);
+    if (got == 0 || got >= sizeof guide) return;
+    *pathFileName(guide) = '\0';
+    if (strAppendFit(guide, sizeof guide, kGuideName))
+        ShellExecuteA(s.window, nullptr, guide, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void setFocusedWallpaper(HWND window, int32_t style) {
-    int row = listFocusedRow(mainResultList(window));
+void removeChecked(MainWindowState& s, bool toTrash) {
+    launchFileAction(s, kFileOpDelete, nullptr, toTrash ? 1 : 0);
+}
+
+void setFocusedWallpaper(const MainWindowState& s, int32_t style) {
+    int row = listFocusedRow(s.resultList);
     if (row < 0) {
-        errorBox(window, IDS_SELECT_WALLPAPER);
+        errorBox(s, IDS_SELECT_WALLPAPER);
         return;
     }
     char path[kPathSize];
-    if (!resultRowPath(window, row, path)) {
-        errorBox(window, IDS_PATH_TOO_LONG);
+    if (!resultsRowPath(s.results->store, static_cast<uint32_t>(row), path, kPathSize)) {
+        errorBox(s, IDS_PATH_TOO_LONG);
         return;
     }
-    wallpaperSet(path, style, window);
+    wallpaperSet(path, style, s.window);
 }
 
-void onTrashButton(HWND window) {
+void onTrashButton(MainWindowState& s) {
     bool erase = shiftHeld();
     if (appSettings.TBTrashIsDelete) erase = !erase;
-    fileOpRemove(window, erase ? 0 : 1);
-}
-
-void onStop(HWND window) {
-    DWORD worker = mainState(window)->workerThreadId;
-    if (worker) PostThreadMessageA(worker, WM_APP, 0, 0);
+    removeChecked(s, !erase);
 }
 
 // The settings button's face opens its menu as its arrow does.
-void openSettingsMenu(HWND window) {
+void openSettingsMenu(const MainWindowState& s) {
     NMTOOLBARA notice = {};
-    notice.hdr.hwndFrom = mainResultToolbar(window);
+    notice.hdr.hwndFrom = s.resultToolbar;
     notice.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(notice.hdr.hwndFrom));
     notice.hdr.code = TBN_DROPDOWN;
     notice.iItem = CMD_SETTINGS;
-    SendMessageA(window, WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
+    SendMessageA(s.window, WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
 }
 
 HMENU copyItems(HMENU from) {
@@ -249,63 +251,63 @@ HMENU buildMenu(int command) {
     return menu;
 }
 
-void onMenuChoice(HWND window, int command, int id) {
+void onMenuChoice(MainWindowState& s, int command, int id) {
     if (const DirOperation* op = dirOperation(command)) {
-        onDirMenu(window, *op, id);
+        onDirMenu(s, *op, id);
         return;
     }
     if (command == CMD_CONDITION_SETS) {
-        onSetsMenu(window, id);
+        onSetsMenu(s, id);
         return;
     }
     if (command == CMD_SETTINGS) {
-        settingsMenuApply(window, id);
+        settingsMenuApply(s, id);
         return;
     }
     switch (id) {
-    case IDM_HELP_CONTENTS: openHelp(window); break;
-    case IDM_ABOUT: aboutRun(window); break;
-    case IDM_CHECK_ALL: checkAll(window); break;
-    case IDM_UNCHECK_ALL: uncheckAll(window); break;
-    case IDM_CHECK_INVERT: checkInvert(window); break;
-    case IDM_TRASH_RECYCLE: fileOpRemove(window, 1); break;
-    case IDM_TRASH_ERASE: fileOpRemove(window, 0); break;
-    case IDM_WALL_NONE: wallpaperSet(nullptr, kWallCenter, window); break;
-    case IDM_WALL_CENTER: setFocusedWallpaper(window, kWallCenter); break;
-    case IDM_WALL_TILE: setFocusedWallpaper(window, kWallTile); break;
-    case IDM_WALL_STRETCH: setFocusedWallpaper(window, kWallStretch); break;
+    case IDM_HELP_CONTENTS: openHelp(s); break;
+    case IDM_ABOUT: aboutRun(s.window); break;
+    case IDM_CHECK_ALL: checkAll(*s.results); break;
+    case IDM_UNCHECK_ALL: uncheckAll(*s.results); break;
+    case IDM_CHECK_INVERT: checkInvert(*s.results); break;
+    case IDM_TRASH_RECYCLE: removeChecked(s, true); break;
+    case IDM_TRASH_ERASE: removeChecked(s, false); break;
+    case IDM_WALL_NONE: wallpaperSet(nullptr, kWallCenter, s.window); break;
+    case IDM_WALL_CENTER: setFocusedWallpaper(s, kWallCenter); break;
+    case IDM_WALL_TILE: setFocusedWallpaper(s, kWallTile); break;
+    case IDM_WALL_STRETCH: setFocusedWallpaper(s, kWallStretch); break;
     }
 }
 
 }  // namespace
 
-void mainCommand(HWND window, int command) {
+void mainCommand(MainWindowState& s, int command) {
     if (const DirOperation* op = dirOperation(command)) {
-        onDirButton(window, *op);
+        onDirButton(s, *op);
         return;
     }
     switch (command) {
-    case CMD_ADD_CONDITION: listStripOpen(window, mainConditionList(window), -1, true); break;
-    case CMD_DELETE_CONDITIONS: deleteSelectedRows(mainConditionList(window)); break;
-    case CMD_ADD_EXCLUDE: listStripOpen(window, mainExcludeList(window), -1, false); break;
-    case CMD_DELETE_EXCLUDES: deleteSelectedRows(mainExcludeList(window)); break;
+    case CMD_ADD_CONDITION: listStripOpen(s.window, s.conditionList, -1, true); break;
+    case CMD_DELETE_CONDITIONS: deleteSelectedRows(s.conditionList); break;
+    case CMD_ADD_EXCLUDE: listStripOpen(s.window, s.excludeList, -1, false); break;
+    case CMD_DELETE_EXCLUDES: deleteSelectedRows(s.excludeList); break;
     case CMD_CONDITION_SETS:
         if (conditionSets) {
-            conditionListLoad(window, *conditionSets);
+            conditionListLoad(s.conditionList, *conditionSets);
         } else {
-            saveSet(window);
+            saveSet(s);
         }
         break;
-    case CMD_STOP: onStop(window); break;
-    case CMD_HELP: openHelp(window); break;
-    case CMD_CHECK_STATE: checkToggleAll(window); break;
-    case CMD_SETTINGS: openSettingsMenu(window); break;
-    case CMD_TRASH: onTrashButton(window); break;
-    case CMD_WALLPAPER: setFocusedWallpaper(window, appSettings.TBWallDefaultStyle); break;
+    case CMD_STOP: launchStop(s); break;
+    case CMD_HELP: openHelp(s); break;
+    case CMD_CHECK_STATE: checkToggleAll(*s.results); break;
+    case CMD_SETTINGS: openSettingsMenu(s); break;
+    case CMD_TRASH: onTrashButton(s); break;
+    case CMD_WALLPAPER: setFocusedWallpaper(s, appSettings.TBWallDefaultStyle); break;
     }
 }
 
-LRESULT mainDropDown(HWND window, const NMTOOLBARA& notice) {
+LRESULT mainDropDown(MainWindowState& s, const NMTOOLBARA& notice) {
     HWND toolbar = notice.hdr.hwndFrom;
     const int command = notice.iItem;
     RECT button = {};
@@ -316,8 +318,8 @@ LRESULT mainDropDown(HWND window, const NMTOOLBARA& notice) {
     do {
         HMENU menu = buildMenu(command);
         if (!menu) break;
-        chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, window, nullptr);
-        if (chosen) onMenuChoice(window, command, chosen);
+        chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, s.window, nullptr);
+        if (chosen) onMenuChoice(s, command, chosen);
         DestroyMenu(menu);
     } while (command == CMD_SETTINGS && chosen && appSettings.reShowSetting);
     return TBDDRET_DEFAULT;

@@ -3,19 +3,23 @@
 #pragma once
 
 #include "app/platform.h"
+#include "ui/mainstate.h"
 
 #include <commctrl.h>
 
 struct RecentDir;
 struct ConditionSet;
 
-// Carries out the button command of window; other ids do nothing.
-void mainCommand(HWND window, int command);
+// The guide Help opens, beside the program.
+constexpr char kGuideName[] = "trawlix.txt";
+
+// Carries out the button command of the window; other ids do nothing.
+void mainCommand(MainWindowState& s, int command);
 
 // TBN_DROPDOWN from one of window's toolbars: shows the button's menu under
 // it and acts on the item chosen; the settings menu opens again after each
 // choice while reShowSetting is on. Returns the notification's answer.
-LRESULT mainDropDown(HWND window, const NMTOOLBARA& notice);
+LRESULT mainDropDown(MainWindowState& s, const NMTOOLBARA& notice);
 
 // A new popup menu holding a copy of every item (submenus copied too) of
 // menu resource menuId; the caller destroys it. None when it cannot load.

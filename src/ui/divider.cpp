@@ -40,7 +40,7 @@ LRESULT onPaneMessage(HWND window, DividerState& s, WPARAM wParam, LPARAM lParam
     UINT operation = HIWORD(wParam);
     UINT index = LOWORD(wParam);
     if (operation > 1) {
-        DefWindowProcA(window, WM_USER, wParam, lParam);
+        DefWindowProcA(window, WMU_DIVIDER_PANE, wParam, lParam);
         return 0;
     }
     if (index > 1) return 0;
@@ -73,7 +73,7 @@ LRESULT CALLBACK dividerProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
     switch (message) {
-    case WM_USER:
+    case WMU_DIVIDER_PANE:
         return onPaneMessage(window, *s, wParam, lParam);
     case WM_SIZE:
         dividerLayout(window, *s);
@@ -113,5 +113,5 @@ HWND dividerCreate(HWND parent, int orientation) {
 
 HWND dividerPane(HWND divider, int index) {
     return reinterpret_cast<HWND>(
-        SendMessageA(divider, WM_USER, index == 0 ? kDividerGetPane0 : kDividerGetPane1, 0));
+        SendMessageA(divider, WMU_DIVIDER_PANE, index == 0 ? kDividerGetPane0 : kDividerGetPane1, 0));
 }

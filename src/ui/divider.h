@@ -5,10 +5,11 @@
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "resource.h"
 
 extern const char kDividerClass[];  // "qlx_dividerWnd"
 
-// The pane message (WM_USER): operation in the high word of wParam, pane
+// The pane message (WMU_DIVIDER_PANE): operation in the high word of wParam, pane
 // index in the low word. 0x00000 / 0x00001 set pane 0 / 1 to lParam and lay
 // out (answer lParam); 0x10000 / 0x10001 answer pane 0 / 1.
 constexpr WPARAM kDividerSetPane0 = 0x00000;

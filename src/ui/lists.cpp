@@ -7,7 +7,6 @@
 #include "app/text.h"
 #include "dialogs/strips.h"
 #include "search/condition.h"
-#include "ui/mainwnd.h"
 #include "ui/resultlist.h"
 #include "ui/toolist.h"
 
@@ -25,71 +24,71 @@ void editFocusedRow(HWND window, HWND list, bool condition) {
     if (row >= 0) listStripOpen(window, list, row, condition);
 }
 
-void openFocusedResult(HWND window) {
-    HWND list = mainResultList(window);
-    int row = listFocusedRow(list);
+void openFocusedResult(const MainWindowState& s) {
+    int row = listFocusedRow(s.resultList);
     char path[kPathSize];
-    if (row < 0 || !resultRowPath(window, row, path)) return;
-    ShellExecuteA(window, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
+    if (row < 0 || !resultsRowPath(s.results->store, static_cast<uint32_t>(row), path, kPathSize)) return;
+    ShellExecuteA(s.window, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void onDoubleClick(HWND window, HWND source) {
-    if (source == mainConditionList(window)) {
-        editFocusedRow(window, source, true);
-    } else if (source == mainExcludeList(window)) {
-        editFocusedRow(window, source, false);
-    } else if (source == mainResultList(window)) {
-        openFocusedResult(window);
+void onDoubleClick(const MainWindowState& s, HWND source) {
+    if (source == s.conditionList) {
+        editFocusedRow(s.window, source, true);
+    } else if (source == s.excludeList) {
+        editFocusedRow(s.window, source, false);
+    } else if (source == s.resultList) {
+        openFocusedResult(s);
     }
 }
 
 // Header click on column: ascending, descending, insertion order, again.
-void sortByColumn(HWND window, int column) {
-    HWND toolist = mainResultToolist(window);
-    uint32_t tag = static_cast<uint32_t>(SendMessageA(toolist, WM_USER, kToolistGetSortTag, 0));
+// The toolist keeps the sort state as its sort tag.
+void sortByColumn(MainWindowState& s, int column) {
+    HWND toolist = s.resultToolist;
+    uint32_t tag = static_cast<uint32_t>(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistGetSortTag, 0));
     if (static_cast<int>(tag >> 16) == column) {
         ++tag;
         if ((tag & 0xFFFF) >= 2) tag = kSortInsertionOrder;
     } else {
         tag = static_cast<uint32_t>(column) << 16;
     }
-    SendMessageA(toolist, WM_USER, kToolistSetSortTag, static_cast<LPARAM>(tag));
-    resultListSort(window, tag == kSortInsertionOrder ? -1 : column, (tag & 0xFFFF) != 0);
+    SendMessageA(toolist, WMU_TOOLIST_PART, kToolistSetSortTag, static_cast<LPARAM>(tag));
+    resultListSort(*s.results, tag == kSortInsertionOrder ? -1 : column, (tag & 0xFFFF) != 0);
 }
 
 // Not while the program puts the focus back after a reorder: the preview
 // already shows that row.
-void onItemChanged(HWND window, const NMLISTVIEW& change) {
-    if (change.hdr.hwndFrom != mainState(window)->results->list) return;
-    resultListNoteFocus(window, change);
+void onItemChanged(MainWindowState& s, const NMLISTVIEW& change) {
+    if (change.hdr.hwndFrom != s.resultList) return;
+    resultListNoteFocus(*s.results, change);
     if (!(change.uChanged & LVIF_STATE) || !(change.uNewState & LVIS_FOCUSED)) return;
-    if (!mainState(window)->results->refocusing) resultListPreview(window, change.iItem);
+    if (!s.results->refocusing) resultListPreview(*s.results, change.iItem);
 }
 
 // Enter with OldEnterOperation set: toggle the focused row's mark and move
 // the focus and selection one row down.
-void toggleAndStepDown(HWND window, HWND list) {
+void toggleAndStepDown(MainWindowState& s) {
+    HWND list = s.resultList;
     int row = listFocusedRow(list);
     if (row < 0) return;
-    resultListToggle(window, row);
+    resultListToggle(*s.results, row);
     setItemState(list, row, 0, LVIS_FOCUSED | LVIS_SELECTED);
     if (row + 1 < listRowCount(list)) setItemState(list, row + 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
 }
 
-void onEnter(HWND window) {
-    HWND list = mainResultList(window);
+void onEnter(MainWindowState& s) {
+    HWND list = s.resultList;
     if (GetFocus() != list) return;
     if (appSettings.OldEnterOperation) {
-        toggleAndStepDown(window, list);
+        toggleAndStepDown(s);
         return;
     }
     NMHDR header = {list, 0, static_cast<UINT>(NM_DBLCLK)};
-    SendMessageA(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    SendMessageA(s.window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
 }
 
-void onTab(HWND window) {
-    HWND ring[] = {mainConditionList(window), mainExcludeList(window), mainPikture(window),
-                   mainResultList(window)};
+void onTab(const MainWindowState& s) {
+    HWND ring[] = {s.conditionList, s.excludeList, s.pikture, s.resultList};
     constexpr int kRing = sizeof ring / sizeof ring[0];
     HWND focus = GetFocus();
     int next = 0;
@@ -101,10 +100,6 @@ void onTab(HWND window) {
 
 }  // namespace
 
-int listFocusedRow(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-}
-
 void conditionRowAdd(HWND list, const Condition& condition) {
     Condition* copy = static_cast<Condition*>(textAlloc(sizeof(Condition)));
     if (!copy) return;
@@ -112,8 +107,7 @@ void conditionRowAdd(HWND list, const Condition& condition) {
     conditionListInsert(list, listRowCount(list), copy);
 }
 
-void conditionListLoad(HWND window, const ConditionSet& set) {
-    HWND list = mainConditionList(window);
+void conditionListLoad(HWND list, const ConditionSet& set) {
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     for (uint32_t i = 0; i < set.itemCount; ++i) conditionRowAdd(list, *set.items[i]);
 }
@@ -125,39 +119,34 @@ void deleteSelectedRows(HWND list) {
     }
 }
 
-LRESULT listsOnNotify(HWND window, const NMHDR& header) {
-    if (header.hwndFrom == mainState(window)->results->list && resultListOnNotify(window, header)) return 0;
+LRESULT listsOnNotify(MainWindowState& s, const NMHDR& header) {
+    if (header.hwndFrom == s.resultList && resultListOnNotify(*s.results, header)) return 0;
     switch (header.code) {
     case LVN_DELETEALLITEMS:
         // Result rows own nothing: no notice per row is needed, and a search
         // that empties ten thousand rows would wait for ten thousand. The
         // condition rows own their records and are told one by one.
-        return header.hwndFrom == mainResultList(window) ? TRUE : FALSE;
+        return header.hwndFrom == s.resultList ? TRUE : FALSE;
     case LVN_DELETEITEM:
-        if (header.hwndFrom == mainConditionList(window))
+        if (header.hwndFrom == s.conditionList)
             textFree(reinterpret_cast<Condition*>(reinterpret_cast<const NMLISTVIEW&>(header).lParam));
         break;
     case NM_DBLCLK:
-        onDoubleClick(window, header.hwndFrom);
+        onDoubleClick(s, header.hwndFrom);
         break;
     case LVN_ITEMCHANGED:
-        onItemChanged(window, reinterpret_cast<const NMLISTVIEW&>(header));
+        onItemChanged(s, reinterpret_cast<const NMLISTVIEW&>(header));
         break;
     case LVN_COLUMNCLICK:
-        if (header.hwndFrom == mainResultList(window))
-            sortByColumn(window, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        if (header.hwndFrom == s.resultList) sortByColumn(s, reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
         break;
     }
     return 0;
 }
 
-void listsOnKeyDown(HWND window, WPARAM key) {
-    if (key == VK_RETURN) onEnter(window);
-    if (key == VK_TAB) onTab(window);
-}
-
-int listRowCount(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+void listsOnKeyDown(MainWindowState& s, WPARAM key) {
+    if (key == VK_RETURN) onEnter(s);
+    if (key == VK_TAB) onTab(s);
 }
 
 void listStripOpen(HWND window, HWND list, int row, bool condition) {

@@ -7,6 +7,8 @@
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "ui/mainstate.h"
+#include "ui/toolist.h"
 
 #include <commctrl.h>
 
@@ -16,25 +18,19 @@ struct ConditionSet;
 // The sortTag meaning insertion order: column 0xFFFF, ascending.
 constexpr uint32_t kSortInsertionOrder = 0xFFFF0000u;
 
-// The number of rows of list.
-int listRowCount(HWND list);
-
-// The row of list that has the focus, or -1.
-int listFocusedRow(HWND list);
-
 // A condition or exclude strip over row of list (-1: a new row at the end);
 // the main window is redrawn after it.
 void listStripOpen(HWND window, HWND list, int row, bool condition);
 
 // Appends a row showing a heap copy of condition, which the row owns.
 void conditionRowAdd(HWND list, const Condition& condition);
-// Replaces every condition row by copies of set's conditions, in order.
-void conditionListLoad(HWND window, const ConditionSet& set);
+// Replaces every condition row of list by copies of set's conditions, in order.
+void conditionListLoad(HWND list, const ConditionSet& set);
 // Deletes every selected row of list.
 void deleteSelectedRows(HWND list);
 
-// The notifications of the lists that reach the main window window; returns
-// the answer the list expects (0 but where a notification asks otherwise).
-LRESULT listsOnNotify(HWND window, const NMHDR& header);
+// The notifications of the lists that reach the main window; returns the
+// answer the list expects (0 but where a notification asks otherwise).
+LRESULT listsOnNotify(MainWindowState& s, const NMHDR& header);
 // Enter and Tab forwarded by the lists and toolbars.
-void listsOnKeyDown(HWND window, WPARAM key);
+void listsOnKeyDown(MainWindowState& s, WPARAM key);

@@ -8,6 +8,7 @@
 #include "search/condition.h"
 #include "ui/commands.h"
 #include "ui/divider.h"
+#include "ui/launch.h"
 #include "ui/lists.h"
 #include "ui/pikture.h"
 #include "ui/resultlist.h"
@@ -57,16 +58,7 @@ constexpr ColumnSpec kConditionColumns[] = {{IDS_COL_PICTURESIZE, 100}, {IDS_COL
 constexpr ColumnSpec kExcludeColumns[] = {{IDS_COL_EXCLUDEPATH, 150}};
 
 HWND toolistPart(HWND toolist, WPARAM part) {
-    return reinterpret_cast<HWND>(SendMessageA(toolist, WM_USER, part, 0));
-}
-
-HWND leftDivider(HWND window) {
-    MainWindowState* s = mainState(window);
-    return s ? dividerPane(s->rootDivider, 0) : nullptr;
-}
-
-HWND lowerLeftDivider(HWND window) {
-    return dividerPane(leftDivider(window), 1);
+    return reinterpret_cast<HWND>(SendMessageA(toolist, WMU_TOOLIST_PART, part, 0));
 }
 
 template <size_t N>
@@ -102,60 +94,53 @@ void makePlainList(HWND list) {
 }
 
 void setPane(HWND divider, int index, HWND pane) {
-    SendMessageA(divider, WM_USER, index == 0 ? kDividerSetPane0 : kDividerSetPane1,
+    SendMessageA(divider, WMU_DIVIDER_PANE, index == 0 ? kDividerSetPane0 : kDividerSetPane1,
                  reinterpret_cast<LPARAM>(pane));
 }
+
+void mainCreate(MainWindowState* s, HWND window);
 
 LRESULT onCreate(HWND window) {
     MainWindowState* s = slotStateCreate<MainWindowState>(window);
     if (!s) return -1;
     s->results = static_cast<ResultList*>(textAlloc(sizeof(ResultList)));
     if (!s->results) return -1;
-    mainCreate(window);
-    s->workerThreadId = 0;
-    s->shellMenu = nullptr;
-    s->heldPath = nullptr;
+    *s->results = {};
+    mainCreate(s, window);
     return 0;
 }
 
-void onSize(HWND window, WPARAM wParam, LPARAM lParam) {
-    MainWindowState* s = mainState(window);
-    SendMessageA(s->statusBar, WM_SIZE, wParam, lParam);
+void onSize(MainWindowState& s, WPARAM wParam, LPARAM lParam) {
+    SendMessageA(s.statusBar, WM_SIZE, wParam, lParam);
     RECT status;
-    GetClientRect(s->statusBar, &status);
-    SetWindowPos(s->rootDivider, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam) - status.bottom,
+    GetClientRect(s.statusBar, &status);
+    SetWindowPos(s.rootDivider, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam) - status.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void onClose(HWND window) {
+void onClose(MainWindowState& s) {
     // The default handling destroys the window: a worker still running
     // would lose the window its rows, buttons and state live in.
-    mainWorkerStopAndWait(window);
-    mainHoldPath(window, nullptr);
+    launchStopAndWait(s);
     // Each row's Condition is released as the list reports the row's deletion.
-    SendMessageA(mainConditionList(window), LVM_DELETEALLITEMS, 0, 0);
-    resultListClear(window);
+    SendMessageA(s.conditionList, LVM_DELETEALLITEMS, 0, 0);
+    resultListClear(*s.results);
     PostQuitMessage(0);
 }
 
-LRESULT onNotify(HWND window, NMHDR* header) {
+LRESULT onNotify(MainWindowState& s, NMHDR* header) {
     // The tooltip of a button is the string whose id is its command.
     if (header->code == TTN_NEEDTEXTA) {
         NMTTDISPINFOA* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
         tip->lpszText = MAKEINTRESOURCEA(header->idFrom);
     }
-    if (header->code == TBN_DROPDOWN) return mainDropDown(window, *reinterpret_cast<NMTOOLBARA*>(header));
-    return listsOnNotify(window, *header);
+    if (header->code == TBN_DROPDOWN) return mainDropDown(s, *reinterpret_cast<NMTOOLBARA*>(header));
+    return listsOnNotify(s, *header);
 }
 
-}  // namespace
-
-MainWindowState* mainState(HWND window) {
-    return slotState<MainWindowState>(window);
-}
-
-void mainCreate(HWND window) {
-    MainWindowState* s = mainState(window);
+// Builds the whole interior of a new main window into its record.
+void mainCreate(MainWindowState* s, HWND window) {
+    s->window = window;
     HWND root = dividerCreate(window, 0);
     HWND left = dividerCreate(root, 1);
     HWND lowerLeft = dividerCreate(left, 1);
@@ -172,25 +157,36 @@ void mainCreate(HWND window) {
     setPane(root, 0, left);
     setPane(root, 1, result);
 
-    addButtons(toolistPart(result, kToolistToolbar), kResultButtons, GetKeyState(VK_SHIFT) < 0);
-    HWND resultList = toolistPart(result, kToolistList);
-    addColumns(resultList, kResultColumns);
-    resultListInit(*s->results, resultList);
+    s->resultToolist = result;
+    s->resultToolbar = toolistPart(result, kToolistToolbar);
+    addButtons(s->resultToolbar, kResultButtons, GetKeyState(VK_SHIFT) < 0);
+    s->resultList = toolistPart(result, kToolistList);
+    addColumns(s->resultList, kResultColumns);
 
-    addButtons(toolistPart(condition, kToolistToolbar), kConditionButtons, false);
-    HWND conditionList = toolistPart(condition, kToolistList);
-    makePlainList(conditionList);
-    addColumns(conditionList, kConditionColumns);
+    s->conditionToolbar = toolistPart(condition, kToolistToolbar);
+    addButtons(s->conditionToolbar, kConditionButtons, false);
+    s->conditionList = toolistPart(condition, kToolistList);
+    makePlainList(s->conditionList);
+    addColumns(s->conditionList, kConditionColumns);
 
-    addButtons(toolistPart(exclude, kToolistToolbar), kExcludeButtons, false);
-    HWND excludeList = toolistPart(exclude, kToolistList);
-    makePlainList(excludeList);
-    addColumns(excludeList, kExcludeColumns);
+    s->excludeToolbar = toolistPart(exclude, kToolistToolbar);
+    addButtons(s->excludeToolbar, kExcludeButtons, false);
+    s->excludeList = toolistPart(exclude, kToolistList);
+    makePlainList(s->excludeList);
+    addColumns(s->excludeList, kExcludeColumns);
 
+    s->pikture = pikture;
+    resultListInit(*s->results, s->resultList, window, pikture);
     s->rootDivider = root;
     s->statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window,
                                    nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(s->statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("Welcome to trawlix"));
+}
+
+}  // namespace
+
+MainWindowState* mainState(HWND window) {
+    return slotState<MainWindowState>(window);
 }
 
 LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,127 +194,51 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (MainWindowState* s = mainState(window)) {
         switch (message) {
         case WM_SIZE:
-            onSize(window, wParam, lParam);
+            onSize(*s, wParam, lParam);
             break;
         case WM_CLOSE:
-            onClose(window);
+            onClose(*s);
             break;
         case WM_COMMAND:
-            mainCommand(window, LOWORD(wParam));
+            mainCommand(*s, LOWORD(wParam));
             return 0;
         case WM_NOTIFY:
             // Answered here: asking the default procedure for its 0 costs a
             // system call for every row a search inserts.
-            return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
+            return onNotify(*s, reinterpret_cast<NMHDR*>(lParam));
         case WM_KEYDOWN:
-            listsOnKeyDown(window, wParam);
+            listsOnKeyDown(*s, wParam);
             break;
         case WM_CONTEXTMENU:
-            shellContextMenu(window, lParam);
+            shellContextMenu(*s, lParam);
             break;
         case WM_INITMENUPOPUP:
         case WM_DRAWITEM:
         case WM_MEASUREITEM:
-            shellMenuForward(window, message, wParam, lParam);
+            shellMenuForward(*s, message, wParam, lParam);
             break;
         case WMU_SCAN_ROWS:
-            resultListAppend(window, *reinterpret_cast<const RowBatch*>(lParam), wParam != 0);
-            return 0;
-        case WMU_RESULTS_CLEAR:
-            resultListClear(window);
+            resultListAppend(*s->results, *reinterpret_cast<const RowBatch*>(lParam), wParam != 0);
             return 0;
         case WMU_RESULTS_NEXT:
-            return resultListNextChecked(*s->results, window, static_cast<uint32_t>(wParam),
+            return resultListNextChecked(*s->results, static_cast<uint32_t>(wParam),
                                          *reinterpret_cast<ResultRequest*>(lParam));
         case WMU_RESULTS_COMPACT:
-            return resultListCompact(window, static_cast<uint32_t>(wParam));
+            return resultListCompact(*s->results, static_cast<uint32_t>(wParam));
+        case WMU_WORKER_STATUS:
+            launchStatus(*s, wParam, reinterpret_cast<const char*>(lParam));
+            return 0;
+        case WMU_WORKER_DONE:
+            launchDone(*s, static_cast<uint32_t>(wParam));
+            return 0;
         case WM_TIMER:
-            if (wParam == IDT_RESULT_COUNT) resultListShowCount(window);
+            if (wParam == IDT_RESULT_COUNT) resultListShowCount(*s->results);
             return 0;
         }
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND mainConditionList(HWND window) {
-    return toolistPart(dividerPane(leftDivider(window), 0), kToolistList);
-}
-
-HWND mainConditionToolbar(HWND window) {
-    return toolistPart(dividerPane(leftDivider(window), 0), kToolistToolbar);
-}
-
-HWND mainExcludeList(HWND window) {
-    return toolistPart(dividerPane(lowerLeftDivider(window), 0), kToolistList);
-}
-
-HWND mainExcludeToolbar(HWND window) {
-    return toolistPart(dividerPane(lowerLeftDivider(window), 0), kToolistToolbar);
-}
-
-HWND mainPikture(HWND window) {
-    return dividerPane(lowerLeftDivider(window), 1);
-}
-
-HWND mainResultToolist(HWND window) {
-    MainWindowState* s = mainState(window);
-    return s ? dividerPane(s->rootDivider, 1) : nullptr;
-}
-
-HWND mainResultList(HWND window) {
-    return toolistPart(mainResultToolist(window), kToolistList);
-}
-
-HWND mainResultToolbar(HWND window) {
-    return toolistPart(mainResultToolist(window), kToolistToolbar);
-}
-
-int resultRowPath(HWND window, int row, char* path) {
-    // A row of -1 (no focus) is past every row: refused like one.
-    return resultsRowPath(resultStore(window), static_cast<uint32_t>(row), path, kPathSize);
-}
-
-int mainWorkerStart(HWND window, LPTHREAD_START_ROUTINE proc, void* job) {
-    MainWindowState* state = mainState(window);
-    // Suspended until the id is stored, so the worker's clearing it as its
-    // last act can never come first.
-    HANDLE thread = CreateThread(nullptr, 0, proc, job, CREATE_SUSPENDED,
-                                 const_cast<DWORD*>(&state->workerThreadId));
-    if (!thread) {
-        state->workerThreadId = 0;
-        return 0;
-    }
-    ResumeThread(thread);
-    CloseHandle(thread);
-    return 1;
-}
-
-void mainHoldPath(HWND window, char* path) {
-    MainWindowState* s = mainState(window);
-    if (!s) {
-        textFree(path);
-        return;
-    }
-    // Were a worker running, it could still read the old text: kept then.
-    if (!s->workerThreadId) textFree(s->heldPath);
-    s->heldPath = path;
-}
-
 void mainWorkerStopAndWait(HWND window) {
-    MainWindowState* s = mainState(window);
-    DWORD id = s ? s->workerThreadId : 0;
-    if (!id) return;
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
-    PostThreadMessageA(id, WM_APP, 0, 0);
-    if (!thread) return;  // already gone
-    // Keep answering messages: the worker may be sending to windows of this thread.
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    CloseHandle(thread);
+    if (MainWindowState* s = mainState(window)) launchStopAndWait(*s);
 }

@@ -165,7 +165,7 @@ LRESULT CALLBACK piktureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     PiktureState* s = slotState<PiktureState>(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_USER:
+    case WMU_PIKTURE_SHOW:
         return onPictureMessage(window, *s, reinterpret_cast<const char*>(lParam));
     case WM_SIZE:
     case WM_SETFOCUS:

@@ -5,10 +5,11 @@
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "resource.h"
 
 extern const char kPiktureClass[];  // "qlx_pikturewnd"
 
-// The picture message (WM_USER): lParam is a full path to show, or 0 to
+// The picture message (WMU_PIKTURE_SHOW): lParam is a full path to show, or 0 to
 // clear the pane; answers 0. wParam is unused.
 struct PiktureState {
     HBITMAP bitmap;  // owned; none when nothing is shown

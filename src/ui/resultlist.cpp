@@ -4,8 +4,7 @@
 
 #include "app/text.h"
 #include "resource.h"
-#include "ui/lists.h"
-#include "ui/mainwnd.h"
+#include "ui/toolist.h"
 
 namespace {
 
@@ -18,12 +17,6 @@ constexpr DWORD kCompactMs = 500;
 // redraws slowing the search.
 constexpr DWORD kCountMs = 250;
 constexpr DWORD kCountMaxMs = 1500;
-// A sort key of up to 29 characters fits easily in this many bytes.
-constexpr int kWideSortText = 64;
-
-ResultList& resultList(HWND window) {
-    return *mainState(window)->results;
-}
 
 // Tells the list its row count. Rows already shown stay as they are, and the
 // view does not scroll: only what changed is painted.
@@ -47,8 +40,7 @@ void setFocusRow(HWND list, int row) {
 // selection with it, and the view stays where it was. Without tellCount the
 // list keeps its row count: places past the store's last row show empty.
 template <typename Reorder>
-void reorderKeepingFocus(HWND window, Reorder reorder, bool tellCount = true) {
-    ResultList& r = resultList(window);
+void reorderKeepingFocus(ResultList& r, Reorder reorder, bool tellCount = true) {
     HWND list = r.list;
     int focused = r.focused;
     bool hadFocus = focused >= 0 && static_cast<uint32_t>(focused) < r.store.count;
@@ -83,8 +75,7 @@ void reorderKeepingFocus(HWND window, Reorder reorder, bool tellCount = true) {
 
 // Rows marked before place upTo leave; with upTo past the last row, every
 // marked row leaves and the store is whole again.
-uint32_t compactNow(HWND window, uint32_t upTo) {
-    ResultList& r = resultList(window);
+uint32_t compactNow(ResultList& r, uint32_t upTo) {
     DWORD start = GetTickCount();
     uint32_t gone = 0;
     bool whole = upTo >= r.store.count;
@@ -93,7 +84,7 @@ uint32_t compactNow(HWND window, uint32_t upTo) {
         // Wine costs more than all the rest: while the action runs, rows
         // leave without it, and the list learns its count at the end.
         reorderKeepingFocus(
-            window, [&](ResultStore& store) { gone = whole ? resultsCompact(store) : resultsCompactTo(store, upTo); },
+            r, [&](ResultStore& store) { gone = whole ? resultsCompact(store) : resultsCompactTo(store, upTo); },
             whole);
     }
     r.compactedAt = GetTickCount();
@@ -132,45 +123,68 @@ void onDispInfo(const ResultStore& store, Item& item) {
 
 // A click on a row's check box. The list's own toggling does nothing for
 // rows it does not keep, so the program toggles the row itself.
-void onClick(HWND window, const NMITEMACTIVATE& click) {
+void onClick(ResultList& r, const NMITEMACTIVATE& click) {
     LVHITTESTINFO hit = {};
     hit.pt = click.ptAction;
     int row = static_cast<int>(SendMessageA(click.hdr.hwndFrom, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) resultListToggle(window, row);
+    if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON)) resultListToggle(r, row);
 }
 
-void setAllChecks(HWND window, uint8_t image) {
-    ResultList& r = resultList(window);
+void setAllChecks(ResultList& r, uint8_t image) {
     resultsCheckAll(r.store, image);
     InvalidateRect(r.list, nullptr, FALSE);
 }
 
+// A check mark set on row (-1: every row) by a message to the list, as
+// automation and accessibility tools set one: an owner-data list keeps no
+// state image and tells its owner nothing of it, so the store takes it.
+void setMark(ResultList& r, int row, const LVITEMA& item) {
+    if (!(item.stateMask & LVIS_STATEIMAGEMASK)) return;
+    const uint8_t image = static_cast<uint8_t>((item.state & LVIS_STATEIMAGEMASK) >> 12);
+    if (!image) return;
+    if (row < 0) {
+        resultsCheckAll(r.store, image);
+    } else if (static_cast<uint32_t>(row) < r.store.count) {
+        resultsRow(r.store, static_cast<uint32_t>(row)).check = image;
+    }
+    InvalidateRect(r.list, nullptr, FALSE);
+}
+
+// The result list's own procedure in front of the list view's: marks set
+// on rows reach the store. LVITEMA and LVITEMW share the fields read.
+LRESULT CALLBACK markingProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    const LVITEMA* item = reinterpret_cast<const LVITEMA*>(lParam);
+    ResultList& r = *reinterpret_cast<ResultList*>(data);
+    if (item && message == LVM_SETITEMSTATE) setMark(r, static_cast<int>(wParam), *item);
+    if (item && (message == LVM_SETITEMA || message == LVM_SETITEMW) && (item->mask & LVIF_STATE) &&
+        item->iSubItem == 0)
+        setMark(r, item->iItem, *item);
+    return DefSubclassProc(list, message, wParam, lParam);
+}
+
 }  // namespace
 
-void resultListInit(ResultList& r, HWND list) {
+void resultListInit(ResultList& r, HWND list, HWND window, HWND pikture) {
     r.list = list;
+    r.window = window;
+    r.pikture = pikture;
+    SetWindowSubclass(list, markingProc, 0, reinterpret_cast<DWORD_PTR>(&r));
     r.focused = -1;
     SendMessageA(list, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
 }
 
-ResultStore& resultStore(HWND window) {
-    return resultList(window).store;
-}
-
-void resultListAppend(HWND window, const RowBatch& batch, bool last) {
-    ResultList& r = resultList(window);
+void resultListAppend(ResultList& r, const RowBatch& batch, bool last) {
     const bool added = resultsAppend(r.store, batch);
     if (last) {
-        resultListShowCount(window);
+        resultListShowCount(r);
     } else if (added && !r.countDue) {
         r.countDue = true;
-        SetTimer(window, IDT_RESULT_COUNT, r.countMs < kCountMs ? kCountMs : r.countMs, nullptr);
+        SetTimer(r.window, IDT_RESULT_COUNT, r.countMs < kCountMs ? kCountMs : r.countMs, nullptr);
     }
 }
 
-void resultListShowCount(HWND window) {
-    ResultList& r = resultList(window);
-    if (r.countDue) KillTimer(window, IDT_RESULT_COUNT);
+void resultListShowCount(ResultList& r) {
+    if (r.countDue) KillTimer(r.window, IDT_RESULT_COUNT);
     r.countDue = false;
     if (static_cast<uint32_t>(SendMessageA(r.list, LVM_GETITEMCOUNT, 0, 0)) == r.store.count) return;
     const DWORD start = GetTickCount();
@@ -179,9 +193,8 @@ void resultListShowCount(HWND window) {
     r.countMs = took < kCountMs ? kCountMs : took > kCountMaxMs ? kCountMaxMs : took;
 }
 
-void resultListClear(HWND window) {
-    ResultList& r = resultList(window);
-    if (r.countDue) KillTimer(window, IDT_RESULT_COUNT);
+void resultListClear(ResultList& r) {
+    if (r.countDue) KillTimer(r.window, IDT_RESULT_COUNT);
     r.countDue = false;
     r.countMs = kCountMs;
     r.focused = -1;
@@ -191,7 +204,7 @@ void resultListClear(HWND window) {
     if (shown) showCount(r.list, r.store, true);
 }
 
-int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultRequest& request) {
+int resultListNextChecked(ResultList& r, uint32_t from, ResultRequest& request) {
     if (request.settled >= 0 && static_cast<uint32_t>(request.settled) < r.store.count) {
         uint32_t row = static_cast<uint32_t>(request.settled);
         if (request.how == kSettleRemove) {
@@ -208,7 +221,7 @@ int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultReque
     // row lies before from: the worker settles rows in order.
     DWORD due = r.compactCost * 20 > kCompactMs ? r.compactCost * 20 : kCompactMs;
     if (r.store.marked && GetTickCount() - r.compactedAt >= due) {
-        uint32_t gone = compactNow(window, from);
+        uint32_t gone = compactNow(r, from);
         from = from >= gone ? from - gone : 0;
     }
     int32_t row = resultsNextChecked(r.store, from);
@@ -216,54 +229,52 @@ int resultListNextChecked(ResultList& r, HWND window, uint32_t from, ResultReque
     return row;
 }
 
-uint32_t resultListCompact(HWND window, uint32_t upTo) {
-    return compactNow(window, upTo);
+uint32_t resultListCompact(ResultList& r, uint32_t upTo) {
+    return compactNow(r, upTo);
 }
 
-void resultListSort(HWND window, int column, bool descending) {
-    reorderKeepingFocus(window, [&](ResultStore& store) { resultsSort(store, column, descending, resultSortKey); });
+void resultListSort(ResultList& r, int column, bool descending) {
+    reorderKeepingFocus(r, [&](ResultStore& store) { resultsSort(store, column, descending, resultSortKey); });
 }
 
-void checkAll(HWND window) {
-    setAllChecks(window, kCheckImageChecked);
+void checkAll(ResultList& r) {
+    setAllChecks(r, kCheckImageChecked);
 }
 
-void uncheckAll(HWND window) {
-    setAllChecks(window, kCheckImageUnchecked);
+void uncheckAll(ResultList& r) {
+    setAllChecks(r, kCheckImageUnchecked);
 }
 
-void checkInvert(HWND window) {
-    ResultList& r = resultList(window);
+void checkInvert(ResultList& r) {
     resultsCheckInvert(r.store);
     InvalidateRect(r.list, nullptr, FALSE);
 }
 
-void checkToggleAll(HWND window) {
-    if (resultsCheckedCount(resultList(window).store) == 0) {
-        checkAll(window);
+void checkToggleAll(ResultList& r) {
+    if (resultsCheckedCount(r.store) == 0) {
+        checkAll(r);
     } else {
-        uncheckAll(window);
+        uncheckAll(r);
     }
 }
 
-void resultListPreview(HWND window, int row) {
+void resultListPreview(ResultList& r, int row) {
     char path[kPathSize];
-    bool known = resultRowPath(window, row, path) != 0;
-    SendMessageA(mainPikture(window), WM_USER, 0, known ? reinterpret_cast<LPARAM>(path) : 0);
+    // A row of -1 (no focus) is past every row: refused like one.
+    bool known = resultsRowPath(r.store, static_cast<uint32_t>(row), path, kPathSize) != 0;
+    SendMessageA(r.pikture, WMU_PIKTURE_SHOW, 0, known ? reinterpret_cast<LPARAM>(path) : 0);
 }
 
-void resultListToggle(HWND window, int row) {
-    ResultList& r = resultList(window);
+void resultListToggle(ResultList& r, int row) {
     if (row < 0 || static_cast<uint32_t>(row) >= r.store.count) return;
     resultsCheckToggle(r.store, static_cast<uint32_t>(row));
     redrawRow(r.list, row);
     // As for any state change of the focused row, its picture is shown again.
-    if (row == listFocusedRow(r.list)) resultListPreview(window, row);
+    if (row == listFocusedRow(r.list)) resultListPreview(r, row);
 }
 
-void resultListNoteFocus(HWND window, const NMLISTVIEW& change) {
+void resultListNoteFocus(ResultList& r, const NMLISTVIEW& change) {
     if (!(change.uChanged & LVIF_STATE)) return;
-    ResultList& r = resultList(window);
     if (change.uNewState & LVIS_FOCUSED) {
         if (change.iItem >= 0) r.focused = change.iItem;
     } else if ((change.uOldState & LVIS_FOCUSED) && (change.iItem < 0 || change.iItem == r.focused)) {
@@ -271,32 +282,21 @@ void resultListNoteFocus(HWND window, const NMLISTVIEW& change) {
     }
 }
 
-bool resultListOnNotify(HWND window, const NMHDR& header) {
+bool resultListOnNotify(ResultList& r, const NMHDR& header) {
     switch (header.code) {
     case LVN_GETDISPINFOA:
-        onDispInfo(resultList(window).store, reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header))->item);
+        onDispInfo(r.store, reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(&header))->item);
         return true;
     case LVN_GETDISPINFOW:
-        onDispInfo(resultList(window).store, reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
+        onDispInfo(r.store, reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header))->item);
         return true;
     case NM_CLICK:
-        onClick(window, reinterpret_cast<const NMITEMACTIVATE&>(header));
+        onClick(r, reinterpret_cast<const NMITEMACTIVATE&>(header));
         return true;
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_SPACE)
-            resultListToggle(window, listFocusedRow(header.hwndFrom));
+            resultListToggle(r, listFocusedRow(header.hwndFrom));
         return true;
     }
     return false;
-}
-
-size_t resultSortKey(const char* text, size_t length, unsigned char* key, size_t keySize) {
-    // lstrcmpA compares in the thread's locale after converting from the ANSI
-    // code page; a key made the same way orders texts the same way.
-    WCHAR wide[kWideSortText];
-    int count = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), wide, kWideSortText);
-    if (count <= 0) return 0;
-    int got = LCMapStringW(GetThreadLocale(), LCMAP_SORTKEY, wide, count, reinterpret_cast<WCHAR*>(key),
-                           static_cast<int>(keySize));
-    return got > 0 ? static_cast<size_t>(got) : 0;
 }

@@ -16,9 +16,6 @@ struct ResultBlock {
 namespace {
 
 constexpr uint32_t kFirstCapacity = 4096;
-// Texts compare by at most this many leading bytes, a double-byte character
-// never cut in two.
-constexpr size_t kSortTextBytes = 29;
 // Sort keys are kept in chunks of this size while a column is ranked.
 constexpr size_t kKeyChunk = 1024 * 1024;
 
@@ -52,19 +49,6 @@ void ranksFree(ResultStore& store) {
     }
 }
 
-}  // namespace
-
-size_t resultsSortTextLength(const char* text) {
-    const char* end = text;
-    while (*end) {
-        const char* next = charNext(end);
-        if (static_cast<size_t>(next - text) > kSortTextBytes) break;
-        end = next;
-    }
-    return static_cast<size_t>(end - text);
-}
-
-namespace {
 
 // Sort keys of one column's texts, in chunks freed together.
 struct KeyChunk {

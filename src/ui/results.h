@@ -7,33 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// Result-list columns.
-constexpr int kResultColumnFileName = 0;
-constexpr int kResultColumnPictureSize = 1;
-constexpr int kResultColumnFileSize = 2;
-constexpr int kResultColumnFullPath = 3;
-constexpr int kResultColumnHandledBy = 4;
-constexpr int kResultColumnCount = 5;
-
-// Rows found by the worker and not yet in the store. Texts live in pool; a
-// row names them by offset, 0 being the empty text. Filled on the worker
-// thread, appended on the window thread while the worker waits.
-constexpr uint32_t kBatchRows = 4096;
-constexpr uint32_t kBatchPool = 1024 * 1024;
-struct FoundRow {
-    uint32_t text[kResultColumnCount];  // offsets into pool, by column
-    // The FileName's sort key (a ResultKeyFn's), made by the worker so a
-    // sort by name need not: offset into pool and length; 0, 0 for none.
-    uint32_t nameKey;
-    uint32_t nameKeyLength;
-};
-struct RowBatch {
-    uint32_t count;
-    uint32_t used;       // bytes of pool in use; offset 0 is the empty text
-    uint32_t directory;  // offset of the current directory's text, 0 when not copied yet
-    FoundRow rows[kBatchRows];
-    char pool[kBatchPool];
-};
+#include "search/rowbatch.h"
+#include "search/sortkey.h"
 
 // Check-box state images of a row.
 constexpr uint8_t kCheckImageUnchecked = 1;
@@ -69,17 +44,6 @@ struct ResultStore {
     // sort on that column and kept until the store is emptied; null till then.
     uint32_t* ranks[kResultColumnCount];
 };
-
-// Writes a memcmp-comparable sort key of text (length bytes, no terminator)
-// to key (keySize bytes); returns its length, 0 when it does not fit. Keys
-// order texts as the list's comparison of texts does.
-typedef size_t (*ResultKeyFn)(const char* text, size_t length, unsigned char* key, size_t keySize);
-// Room enough for the key of any text a sort compares.
-constexpr size_t kSortKeyRoom = 512;
-
-// The bytes of text a sort compares: at most the first 29, a double-byte
-// character never cut in two.
-size_t resultsSortTextLength(const char* text);
 
 // Frees every row and text; the store is then empty.
 void resultsClear(ResultStore& store);

@@ -3,7 +3,6 @@
 #include "app/settings.h"
 #include "resource.h"
 #include "spi/spidialog.h"
-#include "ui/mainwnd.h"
 
 namespace {
 
@@ -63,8 +62,8 @@ void markIf(HMENU menu, int id, bool checked) {
 }
 
 // The preview redraws with the new value at its next paint.
-void repaintPreview(HWND window) {
-    InvalidateRect(mainPikture(window), nullptr, FALSE);
+void repaintPreview(const MainWindowState& s) {
+    InvalidateRect(s.pikture, nullptr, FALSE);
 }
 
 }  // namespace
@@ -76,17 +75,17 @@ void settingsMenuMarks(HMENU menu) {
     markIf(menu, IDM_ENTER_TOGGLES_CHECK, appSettings.OldEnterOperation != 0);
 }
 
-void settingsMenuApply(HWND window, int id) {
+void settingsMenuApply(MainWindowState& s, int id) {
     for (const Toggle& t : kToggles) {
         if (t.id != id) continue;
         appSettings.*t.field = appSettings.*t.field == 0 ? 1 : 0;
-        if (t.repaint) repaintPreview(window);
+        if (t.repaint) repaintPreview(s);
         return;
     }
     for (const Choice& c : kChoices) {
         if (c.id != id) continue;
         appSettings.*c.field = c.value;
-        if (c.repaint) repaintPreview(window);
+        if (c.repaint) repaintPreview(s);
         return;
     }
     switch (id) {
@@ -94,7 +93,7 @@ void settingsMenuApply(HWND window, int id) {
         appSettings.OldEnterOperation = 1;
         break;
     case IDM_PLUGIN_SETTINGS:
-        spiSettingsRun(window);
+        spiSettingsRun(s.window);
         break;
     case IDM_WRITE_NOW:
         settingsSave(0);

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "app/platform.h"
+#include "ui/mainstate.h"
 
 // Checks the items of a copy of the settings menu whose option holds the
 // value they stand for; other state bits (grayed) stay as they are.
 void settingsMenuMarks(HMENU menu);
 
-// Carries out the settings item chosen, for the main window window. Ids
-// that are not settings items do nothing.
-void settingsMenuApply(HWND window, int id);
+// Carries out the settings item chosen for the main window. Ids that are
+// not settings items do nothing.
+void settingsMenuApply(MainWindowState& s, int id);

@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "app/text.h"
-#include "ui/lists.h"
-#include "ui/mainwnd.h"
+#include "ui/toolist.h"
+#include "ui/resultlist.h"
 
 namespace {
 
@@ -70,19 +70,18 @@ void trackMenu(HWND window, IContextMenu2* menu, LPARAM point) {
     if (popup) DestroyMenu(popup);
 }
 
-void showMenuOf(HWND window, IShellFolder* folder, LPCITEMIDLIST item, LPARAM point) {
+void showMenuOf(MainWindowState& s, IShellFolder* folder, LPCITEMIDLIST item, LPARAM point) {
     IContextMenu* menu = nullptr;
-    if (FAILED(folder->GetUIObjectOf(window, 1, &item, IID_IContextMenu, nullptr, reinterpret_cast<void**>(&menu))) ||
+    if (FAILED(folder->GetUIObjectOf(s.window, 1, &item, IID_IContextMenu, nullptr, reinterpret_cast<void**>(&menu))) ||
         !menu)
         return;
     IContextMenu2* menu2 = nullptr;
     menu->QueryInterface(IID_IContextMenu2, reinterpret_cast<void**>(&menu2));
     menu->Release();
     if (!menu2) return;
-    MainWindowState* s = mainState(window);
-    s->shellMenu = menu2;
-    trackMenu(window, menu2, point);
-    s->shellMenu = nullptr;
+    s.shellMenu = menu2;
+    trackMenu(s.window, menu2, point);
+    s.shellMenu = nullptr;
     menu2->Release();
 }
 
@@ -96,16 +95,16 @@ LPITEMIDLIST shellParsePath(HWND owner, IShellFolder* folder, const char* path) 
     return list;
 }
 
-void shellContextMenu(HWND window, LPARAM point) {
-    HWND list = mainResultList(window);
+void shellContextMenu(MainWindowState& s, LPARAM point) {
+    HWND list = s.resultList;
     if (GetFocus() != list) return;
     int row = listFocusedRow(list);
     char path[kPathSize];
-    if (row < 0 || !resultRowPath(window, row, path)) return;
+    if (row < 0 || !resultsRowPath(s.results->store, static_cast<uint32_t>(row), path, kPathSize)) return;
 
     IShellFolder* folder = nullptr;
     if (FAILED(SHGetDesktopFolder(&folder)) || !folder) return;
-    LPITEMIDLIST full = shellParsePath(window, folder, path);
+    LPITEMIDLIST full = shellParsePath(s.window, folder, path);
     if (!full) {
         folder->Release();
         return;
@@ -114,14 +113,13 @@ void shellContextMenu(HWND window, LPARAM point) {
     folder = bindToParent(folder, full, last);
     LPITEMIDLIST item = folder ? copyOneItem(last) : nullptr;
     CoTaskMemFree(full);
-    if (item) showMenuOf(window, folder, item, point);
+    if (item) showMenuOf(s, folder, item, point);
     if (folder) folder->Release();
     CoTaskMemFree(item);
 }
 
-bool shellMenuForward(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MainWindowState* s = mainState(window);
-    if (!s || !s->shellMenu) return false;
-    s->shellMenu->HandleMenuMsg(message, wParam, lParam);
+bool shellMenuForward(MainWindowState& s, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!s.shellMenu) return false;
+    s.shellMenu->HandleMenuMsg(message, wParam, lParam);
     return true;
 }

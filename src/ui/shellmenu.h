@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/platform.h"
+#include "ui/mainstate.h"
 
 #include <shlobj.h>
 
@@ -13,7 +14,7 @@ LPITEMIDLIST shellParsePath(HWND owner, IShellFolder* folder, const char* path);
 // WM_CONTEXTMENU at point (the message's lParam): shows the menu of the
 // focused result row while the result list has the keyboard focus, and
 // carries out the chosen command.
-void shellContextMenu(HWND window, LPARAM point);
+void shellContextMenu(MainWindowState& s, LPARAM point);
 
 // Hands a menu message to the open shell menu; true when one is open.
-bool shellMenuForward(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool shellMenuForward(MainWindowState& s, UINT message, WPARAM wParam, LPARAM lParam);

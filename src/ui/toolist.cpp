@@ -1,5 +1,6 @@
 #include "ui/toolist.h"
 
+#include "dialogs/subclass.h"
 #include "resource.h"
 #include "ui/windowslot.h"
 
@@ -20,19 +21,6 @@ constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_T
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS;  // 0x50000009
 constexpr DWORD kListExStyle = LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;  // 0x25
 
-// The procedure a subclass replaced, kept in the window's user-data slot.
-WNDPROC savedProc(HWND window) {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
-// Installs proc on window by the convention: proc answers WM_APP by saving
-// the current procedure and putting itself in its place.
-LRESULT installSubclass(HWND window, WNDPROC proc) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_WNDPROC));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-    return 0;
-}
-
 LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
     ToolistState* s = slotStateCreate<ToolistState>(window);
     if (!s) return -1;
@@ -42,14 +30,14 @@ LRESULT onCreate(HWND window, const CREATESTRUCTA* create) {
 
     s->toolbar = CreateWindowExA(0, TOOLBARCLASSNAMEA, "", kToolbarStyle, 0, 0, 0, 0, window,
                                  nullptr, instance, nullptr);
-    toolistKeyProc(s->toolbar, WM_APP, 0, 0);
+    toolistKeyProc(s->toolbar, WMU_SUBCLASS_INSTALL, 0, 0);
     SendMessageA(s->toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageA(s->toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolistImages));
     SendMessageA(s->toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
 
     s->list = CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle | params.listStyle, 0, 0, 0, 0, window, nullptr,
                               instance, nullptr);
-    toolistKeyProc(s->list, WM_APP, 0, 0);
+    toolistKeyProc(s->list, WMU_SUBCLASS_INSTALL, 0, 0);
     SendMessageA(s->list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyle);
     s->sortTag = kInitialSortTag;
     return 0;
@@ -81,7 +69,7 @@ LRESULT CALLBACK toolistProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     ToolistState* s = slotState<ToolistState>(window);
     if (!s) return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_USER:
+    case WMU_TOOLIST_PART:
         return onToolistMessage(*s, wParam, lParam);
     case WM_SIZE:
         onSize(window, *s, wParam, lParam);
@@ -100,19 +88,6 @@ LRESULT CALLBACK toolistProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-LRESULT CALLBACK toolistKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) return installSubclass(window, toolistKeyProc);
-    if ((message == WM_KEYDOWN || message == WM_KEYUP) && (wParam == VK_RETURN || wParam == VK_TAB))
-        return SendMessageA(GetParent(window), message, wParam, lParam);
-    return CallWindowProcA(savedProc(window), window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK dropForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) return installSubclass(window, dropForwardProc);
-    if (message == WM_DROPFILES) return SendMessageA(GetParent(window), message, wParam, lParam);
-    return CallWindowProcA(savedProc(window), window, message, wParam, lParam);
-}
-
 int toolistInit() {
     if (!slotClassRegister(kToolistClass, toolistProc, 0, nullptr, nullptr)) return 0;
     toolistImages = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TOOLBAR), 16, 4,
@@ -129,4 +104,12 @@ HWND toolistCreate(HWND parent, HWND owner, DWORD listStyle) {
     ToolistCreate params = {owner, listStyle};
     return CreateWindowExA(WS_EX_CLIENTEDGE, kToolistClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
                            parent, nullptr, GetModuleHandleA(nullptr), &params);
+}
+
+int listRowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int listFocusedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
 }

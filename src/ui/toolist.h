@@ -1,18 +1,18 @@
 // The toolist: a flat toolbar over a report list view with check boxes, both
-// forwarding what happens in them to one owner window. Also the subclass
-// convention its children share with the directory prompt: sending a window
-// WM_APP through a subclass procedure installs that procedure.
+// forwarding what happens in them to one owner window (its children's keys
+// through dialogs/subclass.h).
 #pragma once
 
 #include <stdint.h>
 
 #include "app/platform.h"
+#include "resource.h"
 
 #include <commctrl.h>
 
 extern const char kToolistClass[];  // "qlx_toolistWnd"
 
-// The toolist message (WM_USER): wParam 0 answers the toolbar, 1 the list,
+// The toolist message (WMU_TOOLIST_PART): wParam 0 answers the toolbar, 1 the list,
 // 2 sortTag; 3 stores lParam in sortTag and answers it; others answer 0.
 constexpr WPARAM kToolistToolbar = 0;
 constexpr WPARAM kToolistList = 1;
@@ -38,8 +38,8 @@ void toolistTerm();
 // gets listStyle (LVS_OWNERDATA, say) on top of the usual styles.
 HWND toolistCreate(HWND parent, HWND owner, DWORD listStyle = 0);
 
-// Subclass procedures, installed by sending the window WM_APP through them.
-// toolistKeyProc sends Return and Tab to the parent instead of the window;
-// dropForwardProc sends dropped files to the parent.
-LRESULT CALLBACK toolistKeyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK dropForwardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The number of rows of list.
+int listRowCount(HWND list);
+
+// The row of list that has the focus, or -1.
+int listFocusedRow(HWND list);

@@ -16,10 +16,10 @@
 #include "app/text.h"
 #include "fileops/fileop.h"
 #include "resource.h"
-#include "search/scan.h"
 #include "support/notices.h"
 #include "support/testdirs.h"
 #include "support/windows.h"
+#include "ui/launch.h"
 #include "ui/lists.h"
 #include "ui/resultlist.h"
 #include "ui/mainwnd.h"
@@ -53,7 +53,7 @@ protected:
     void SetUp() override {
         window = testMainWindowOpen();
         ASSERT_NE(window, nullptr);
-        list = mainResultList(window);
+        list = mainState(window)->resultList;
         saved = appSettings;
         appSettings.UncheckWhenFOPSuccessful = 1;
     }
@@ -95,13 +95,13 @@ protected:
             PostMessageA(box, WM_COMMAND, index < static_cast<int>(answers.size()) ? answers[index] : IDNO, 0);
         });
         launch();
-        DWORD until = GetTickCount() + 30000;
-        while (mainState(window)->workerThreadId && GetTickCount() < until) {
+        DWORD until = GetTickCount() + 120000;
+        while (mainState(window)->worker.id && GetTickCount() < until) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
             pumpMessages();
         }
         dialogWatchEnd();
-        EXPECT_EQ(mainState(window)->workerThreadId, 0u) << "the worker did not end";
+        EXPECT_EQ(mainState(window)->worker.id, 0u) << "the worker did not end";
         EXPECT_TRUE(IsWindowEnabled(list));
         return texts;
     }
@@ -135,12 +135,12 @@ TEST_F(FileOps, EachClashPolicyKeepsEveryFileItDoesNotReplace) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.policy);
         TempFolder source, target;
-        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        resultListClear(*mainState(window)->results);
         rowsFor(source.path, sources);
         for (const auto& [name, content] : held) writeFile(target.path + "\\" + name, content);
         appSettings.HowtoWhenAlreadyExist = c.policy;
         std::string destination = target.path;
-        auto texts = run([&] { fileOpCopy(window, destination.data()); }, {IDYES});
+        auto texts = run([&] { launchFileAction(*mainState(window), kFileOpCopy, destination.data(), 0); }, {IDYES});
         EXPECT_EQ(texts.size(), 1u);  // the confirmation only
         EXPECT_EQ(folderFiles(target.path), c.after);
         EXPECT_EQ(folderFiles(source.path), sources);
@@ -153,10 +153,48 @@ TEST_F(FileOps, MovingThreeOfFiveRowsKeepsTheOtherTwoInOrder) {
     uncheck("c.jpg");
     uncheck("e.jpg");
     std::string destination = to.path;
-    run([&] { fileOpMove(window, destination.data()); }, {IDYES});
+    run([&] { launchFileAction(*mainState(window), kFileOpMove, destination.data(), 0); }, {IDYES});
     EXPECT_EQ(rows(), (std::vector<std::string>{"c.jpg", "e.jpg"}));
     EXPECT_EQ(folderFiles(to.path), (Files{{"a.jpg", "a"}, {"b.jpg", "b"}, {"d.jpg", "d"}}));
     EXPECT_EQ(folderFiles(from.path), (Files{{"c.jpg", "c"}, {"e.jpg", "e"}}));
+}
+
+// The main window's procedure, with Stop pressed as the worker asks for
+// its stopAt-th row.
+WNDPROC mainProc = nullptr;
+int requests = 0, stopAt = 0;
+LRESULT CALLBACK stoppingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WMU_RESULTS_NEXT && ++requests == stopAt) SendMessageA(window, WM_COMMAND, CMD_STOP, 0);
+    return CallWindowProcA(mainProc, window, message, wParam, lParam);
+}
+
+// Stop during a move: the rows done are whole at the destination and gone
+// from the list, the rest whole where they were and still checked, no file
+// cut short anywhere; the status bar says the move was stopped.
+TEST_F(FileOps, StopEndsAMoveBetweenRows) {
+    Files sources, moved, kept;
+    std::vector<std::string> left;
+    for (int i = 0; i < 40; ++i) {
+        char name[16];
+        snprintf(name, sizeof name, "p%02d.jpg", i);
+        sources[name] = bigPicture(static_cast<char>('a' + i));
+        (i < 9 ? moved : kept)[name] = sources[name];
+        if (i >= 9) left.push_back(std::string(name) + "*");
+    }
+    rowsFor(from.path, sources);
+    requests = 0;
+    stopAt = 10;  // rows 1 to 9 are moved, the 10th is handed out and left
+    mainProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(stoppingProc)));
+    std::string destination = to.path;
+    run([&] { launchFileAction(*mainState(window), kFileOpMove, destination.data(), 0); }, {IDYES});
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProc));
+    EXPECT_EQ(folderFiles(to.path), moved);
+    EXPECT_EQ(folderFiles(from.path), kept);
+    EXPECT_EQ(rows(), left);
+    char status[256] = {};
+    SendMessageA(mainState(window)->statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(status));
+    EXPECT_STREQ(status, resString(IDS_ACTION_STOPPED));
 }
 
 TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
@@ -174,11 +212,11 @@ TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.toTrash) + " " + std::to_string(c.answer));
         TempFolder folder;
-        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        resultListClear(*mainState(window)->results);
         rowsFor(folder.path, {{"1.jpg", "1"}, {"2.jpg", "2"}, {"3.jpg", "3"}});
         HANDLE lock = CreateFileA((folder.path + "\\2.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-        auto texts = run([&] { fileOpRemove(window, c.toTrash); }, {IDYES, c.answer});
+        auto texts = run([&] { launchFileAction(*mainState(window), kFileOpDelete, nullptr, c.toTrash); }, {IDYES, c.answer});
         CloseHandle(lock);
         ASSERT_EQ(texts.size(), 2u);
         EXPECT_EQ(texts[1], c.failure);
@@ -190,12 +228,12 @@ TEST_F(FileOps, ALockedFileFailsItsRowAndTheAnswerDecidesTheRest) {
 
 TEST_F(FileOps, AMissingNestedDestinationIsMadeOnlyWhenTheUserAgrees) {
     for (int answer : {IDYES, IDNO}) {
-        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        resultListClear(*mainState(window)->results);
         TempFolder source, base;
         rowsFor(source.path, {{"sunset.jpg", "sun"}});
         std::string nested = base.path + "\\new\\deeper\\dir";
         std::string destination = nested + "\\";
-        auto texts = run([&] { fileOpCopy(window, destination.data()); }, {IDYES, answer});
+        auto texts = run([&] { launchFileAction(*mainState(window), kFileOpCopy, destination.data(), 0); }, {IDYES, answer});
         ASSERT_EQ(texts.size(), 2u);
         EXPECT_EQ(texts[1], resString(IDS_CREATE_DESTINATION));
         EXPECT_EQ(std::string(destination.c_str()), nested);  // the trailing backslash went, in the caller's text
@@ -219,7 +257,7 @@ TEST_F(FileOps, ATargetPastThePathLimitFailsThatRowAndTouchesNothingElse) {
     testAddResults(window, {{"b.jpg", "", "", deep, ""}});
     testSetResultCheck(window, 2, kCheckImageChecked);
 
-    auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES, IDYES, IDYES});
+    auto texts = run([&] { launchFileAction(*mainState(window), kFileOpMove, destination.data(), 0); }, {IDYES, IDYES, IDYES});
     EXPECT_EQ(texts, (std::vector<std::string>{texts.at(0), kTransferFailed, kTransferFailed}));
     EXPECT_EQ(folderFiles(destination), (Files{{"a.jpg", "a"}}));
     EXPECT_EQ(folderFiles(from.path), (Files{{longName, "long"}}));
@@ -230,7 +268,7 @@ TEST_F(FileOps, ADriveRootKeepsItsBackslash) {
     const std::string name = "trawlix-root-" + std::to_string(GetCurrentProcessId()) + ".jpg";
     rowsFor(from.path, {{name, "root"}});
     std::string destination = "C:\\";
-    run([&] { fileOpCopy(window, destination.data()); }, {IDYES});
+    run([&] { launchFileAction(*mainState(window), kFileOpCopy, destination.data(), 0); }, {IDYES});
     EXPECT_EQ(destination, "C:\\");
     EXPECT_EQ(readFile("C:\\" + name), "root");
     DeleteFileA(("C:\\" + name).c_str());
@@ -239,7 +277,7 @@ TEST_F(FileOps, ADriveRootKeepsItsBackslash) {
 TEST_F(FileOps, NothingCheckedSaysSoAndStartsNothing) {
     rowsFor(from.path, {{"a.jpg", "a"}});
     uncheck("a.jpg");
-    auto texts = run([&] { fileOpRemove(window, 0); }, {IDOK});
+    auto texts = run([&] { launchFileAction(*mainState(window), kFileOpDelete, nullptr, 0); }, {IDOK});
     EXPECT_EQ(texts, (std::vector<std::string>{resString(IDS_NO_CHECKED)}));
     EXPECT_EQ(folderFiles(from.path), (Files{{"a.jpg", "a"}}));
 }
@@ -303,7 +341,7 @@ TEST_F(FileOps, AFullOrReadOnlyDiskOrALockedSourceFailsItsRowAndLosesNothing) {
         if (destination.empty()) GTEST_SKIP() << "no small disks were mounted (tests/fileops/mounts.sh needs root)";
         for (const auto& [name, bytes] : folderFiles(destination)) DeleteFileA((destination + "\\" + name).c_str());
         for (const auto& [name, bytes] : c.held) ASSERT_TRUE(writeFile(destination + "\\" + name, bytes));
-        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        resultListClear(*mainState(window)->results);
         rowsFor(source.path, sources);
         HANDLE lock = c.lockBig ? CreateFileA((source.path + "\\b.jpg").c_str(), GENERIC_READ, 0, nullptr,
                                               OPEN_EXISTING, 0, nullptr)
@@ -311,8 +349,8 @@ TEST_F(FileOps, AFullOrReadOnlyDiskOrALockedSourceFailsItsRowAndLosesNothing) {
         appSettings.HowtoWhenAlreadyExist = c.policy;
         auto texts = run(
             [&] {
-                if (c.operation == kFileOpCopy) fileOpCopy(window, destination.data());
-                else fileOpMove(window, destination.data());
+                if (c.operation == kFileOpCopy) launchFileAction(*mainState(window), kFileOpCopy, destination.data(), 0);
+                else launchFileAction(*mainState(window), kFileOpMove, destination.data(), 0);
             },
             {IDYES, IDYES, IDYES});
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
@@ -335,12 +373,12 @@ TEST_F(FileOps, SameNamedFilesFromTwoFoldersBothArriveWhateverThePolicy) {
         SCOPED_TRACE(policy);
         TempFolder source, target;
         ASSERT_TRUE(CreateDirectoryA((source.path + "\\sub").c_str(), nullptr));
-        SendMessageA(window, WMU_RESULTS_CLEAR, 0, 0);
+        resultListClear(*mainState(window)->results);
         rowsFor(source.path, {{"a.bmp", "first"}});
         rowsFor(source.path + "\\sub", {{"a.bmp", "second"}});
         appSettings.HowtoWhenAlreadyExist = policy;
         std::string destination = target.path;
-        auto texts = run([&] { fileOpMove(window, destination.data()); }, {IDYES});
+        auto texts = run([&] { launchFileAction(*mainState(window), kFileOpMove, destination.data(), 0); }, {IDYES});
         EXPECT_EQ(texts.size(), 1u);
         EXPECT_EQ(folderFiles(target.path), (Files{{"a.bmp", "first"}, {"a(1).bmp", "second"}}));
         EXPECT_EQ(folderFiles(source.path), Files{});
@@ -358,7 +396,7 @@ TEST_F(FileOps, TrashThatTheBinCannotTakeKeepsEveryFileAndRow) {
         GTEST_SKIP() << "no full disk for the recycle bin was mounted (tests/fileops/mounts.sh needs root)";
     const Files pictures = {{"a.jpg", bigPicture('a')}, {"b.jpg", bigPicture('b')}};
     rowsFor(from.path, pictures);
-    auto texts = run([&] { fileOpRemove(window, 1); }, {IDYES, IDYES, IDYES});
+    auto texts = run([&] { launchFileAction(*mainState(window), kFileOpDelete, nullptr, 1); }, {IDYES, IDYES, IDYES});
     ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[1], kTrashFailed);
     EXPECT_EQ(texts[2], kTrashFailed);

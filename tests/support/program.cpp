@@ -503,7 +503,7 @@ void Program::waitIdle() {
     auto* state = reinterpret_cast<const char*>(GetWindowLongPtrA(mainWindow(), 0));
     for (DWORD waited = 0; state && waited < kPatience; waited += 20) {
         DWORD worker = 0;
-        if (!ReadProcessMemory(process.hProcess, state + offsetof(MainWindowState, workerThreadId), &worker,
+        if (!ReadProcessMemory(process.hProcess, state + offsetof(MainWindowState, worker) + offsetof(Worker, id), &worker,
                                sizeof worker, nullptr) || worker == 0)
             return;
         Sleep(20);

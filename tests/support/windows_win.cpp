@@ -123,6 +123,7 @@ void testAddResults(HWND window, const std::vector<TestResultRow>& rows, bool la
 }
 
 void testSetResultCheck(HWND window, int row, int image) {
-    resultsRow(resultStore(window), row).check = static_cast<uint8_t>(image);
-    InvalidateRect(mainResultList(window), nullptr, FALSE);
+    MainWindowState* s = mainState(window);
+    resultsRow(s->results->store, row).check = static_cast<uint8_t>(image);
+    InvalidateRect(s->resultList, nullptr, FALSE);
 }

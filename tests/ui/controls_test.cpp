@@ -42,7 +42,7 @@ protected:
         }
     }
     LRESULT paneMessage(WPARAM wParam, HWND pane = nullptr) {
-        return SendMessageA(divider, WM_USER, wParam, reinterpret_cast<LPARAM>(pane));
+        return SendMessageA(divider, WMU_DIVIDER_PANE, wParam, reinterpret_cast<LPARAM>(pane));
     }
     DividerState& state() { return *reinterpret_cast<DividerState*>(GetWindowLongPtrA(divider, 0)); }
     void drag(int from, int to) {
@@ -111,8 +111,8 @@ protected:
         toolist = toolistCreate(owner.window, owner.window);
         ASSERT_NE(toolist, nullptr);
         MoveWindow(toolist, 0, 0, 400, 300, TRUE);
-        toolbar = reinterpret_cast<HWND>(SendMessageA(toolist, WM_USER, kToolistToolbar, 0));
-        list = reinterpret_cast<HWND>(SendMessageA(toolist, WM_USER, kToolistList, 0));
+        toolbar = reinterpret_cast<HWND>(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistToolbar, 0));
+        list = reinterpret_cast<HWND>(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistList, 0));
     }
     RecordingWindow owner;
     HWND toolist = nullptr, toolbar = nullptr, list = nullptr;
@@ -124,10 +124,10 @@ TEST_F(Toolist, AnswersItsMessage) {
     EXPECT_STREQ(name, "ToolbarWindow32");
     GetClassNameA(list, name, sizeof name);
     EXPECT_STREQ(name, "SysListView32");
-    EXPECT_EQ(static_cast<uint32_t>(SendMessageA(toolist, WM_USER, kToolistGetSortTag, 0)), 0xFFFF0000u);
-    EXPECT_EQ(SendMessageA(toolist, WM_USER, kToolistSetSortTag, 0x12345), 0x12345);
-    EXPECT_EQ(SendMessageA(toolist, WM_USER, kToolistGetSortTag, 0), 0x12345);
-    EXPECT_EQ(SendMessageA(toolist, WM_USER, 4, 0), 0);
+    EXPECT_EQ(static_cast<uint32_t>(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistGetSortTag, 0)), 0xFFFF0000u);
+    EXPECT_EQ(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistSetSortTag, 0x12345), 0x12345);
+    EXPECT_EQ(SendMessageA(toolist, WMU_TOOLIST_PART, kToolistGetSortTag, 0), 0x12345);
+    EXPECT_EQ(SendMessageA(toolist, WMU_TOOLIST_PART, 4, 0), 0);
     EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & 0x25, 0x25);
     EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0)), toolistImages);
     EXPECT_EQ(ImageList_GetImageCount(toolistImages), 14);
@@ -210,7 +210,7 @@ protected:
     PiktureState& state() { return *reinterpret_cast<PiktureState*>(GetWindowLongPtrA(pikture, 0)); }
     void show(const char* name) {
         std::string path = buildFolder("testpictures") + name;
-        SendMessageA(pikture, WM_USER, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageA(pikture, WMU_PIKTURE_SHOW, 0, reinterpret_cast<LPARAM>(path.c_str()));
     }
     COLORREF pixel(int x, int y) {
         UpdateWindow(pikture);
@@ -280,7 +280,7 @@ TEST_F(Pikture, OtherKeysGoToTheParent) {
 TEST_F(Pikture, ClearingOrAFailedDecodeLeavesThePaneEmpty) {
     show("wide.png");
     ASSERT_NE(state().path, nullptr);
-    SendMessageA(pikture, WM_USER, 0, 0);
+    SendMessageA(pikture, WMU_PIKTURE_SHOW, 0, 0);
     EXPECT_EQ(state().bitmap, nullptr);
     EXPECT_EQ(state().path, nullptr);
     EXPECT_EQ(pixel(100, 100), GetSysColor(COLOR_BTNFACE));

@@ -35,8 +35,8 @@ protected:
         ASSERT_NE(window, nullptr);
         SetForegroundWindow(window);
         saved = appSettings;
-        conditions = mainConditionList(window);
-        results = mainResultList(window);
+        conditions = mainState(window)->conditionList;
+        results = mainState(window)->resultList;
     }
     void TearDown() override {
         dialogWatchEnd();
@@ -118,7 +118,7 @@ TEST_F(Lists, TheConditionStripAddsARowAndEditsOneInPlace) {
 }
 
 TEST_F(Lists, AStripCancelledByAClickElsewhereChangesNothing) {
-    HWND excludes = mainExcludeList(window);
+    HWND excludes = mainState(window)->excludeList;
     dialogWatchBegin([&](HWND strip, int) {
         SetDlgItemTextA(strip, IDC_PATH_EDIT, "thumbs");
         PostMessageA(strip, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(window));
@@ -168,13 +168,13 @@ TEST_F(Lists, EnterWithTheOldOperationTogglesAndWalksDown) {
 TEST_F(Lists, CheckOperationsSetEveryRow) {
     addResults({{"a", "1"}, {"b", "2"}, {"c", "3"}});
     setCheck(1, 2);
-    checkInvert(window);
+    checkInvert(*mainState(window)->results);
     EXPECT_EQ(checks(), "212");
-    checkToggleAll(window);
+    checkToggleAll(*mainState(window)->results);
     EXPECT_EQ(checks(), "111");
-    checkToggleAll(window);
+    checkToggleAll(*mainState(window)->results);
     EXPECT_EQ(checks(), "222");
-    uncheckAll(window);
+    uncheckAll(*mainState(window)->results);
     EXPECT_EQ(checks(), "111");
 }
 
@@ -196,8 +196,8 @@ TEST_F(Lists, ACheckBoxClickAndSpaceToggleTheRowsMark) {
 }
 
 TEST_F(Lists, TabWalksTheFourPanesAndStartsFromAToolbar) {
-    HWND ring[] = {conditions, mainExcludeList(window), mainPikture(window), results};
-    SetFocus(mainResultToolbar(window));
+    HWND ring[] = {conditions, mainState(window)->excludeList, mainState(window)->pikture, results};
+    SetFocus(mainState(window)->resultToolbar);
     SendMessageA(window, WM_KEYDOWN, VK_TAB, 0);
     EXPECT_EQ(GetFocus(), conditions);
     for (int i = 1; i <= 4; ++i) {

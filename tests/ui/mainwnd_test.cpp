@@ -16,6 +16,7 @@
 #include "support/windows.h"
 #include "ui/divider.h"
 #include "ui/mainwnd.h"
+#include "ui/resultlist.h"
 #include "ui/toolist.h"
 
 namespace {
@@ -73,12 +74,12 @@ TEST_F(MainWindow, EveryAccessorFindsItsPane) {
     MainWindowState* s = mainState(window);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(classOf(s->rootDivider), kDividerClass);
-    EXPECT_EQ(s->workerThreadId, 0u);
+    EXPECT_EQ(s->worker.id, 0u);
     EXPECT_EQ(s->shellMenu, nullptr);
-    EXPECT_EQ(classOf(mainResultToolist(window)), kToolistClass);
-    EXPECT_EQ(classOf(mainPikture(window)), "qlx_pikturewnd");
-    HWND lists[] = {mainConditionList(window), mainExcludeList(window), mainResultList(window)};
-    HWND toolbars[] = {mainConditionToolbar(window), mainExcludeToolbar(window), mainResultToolbar(window)};
+    EXPECT_EQ(classOf(mainState(window)->resultToolist), kToolistClass);
+    EXPECT_EQ(classOf(mainState(window)->pikture), "qlx_pikturewnd");
+    HWND lists[] = {mainState(window)->conditionList, mainState(window)->excludeList, mainState(window)->resultList};
+    HWND toolbars[] = {mainState(window)->conditionToolbar, mainState(window)->excludeToolbar, mainState(window)->resultToolbar};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(classOf(lists[i]), "SysListView32") << i;
         EXPECT_EQ(classOf(toolbars[i]), "ToolbarWindow32") << i;
@@ -87,12 +88,12 @@ TEST_F(MainWindow, EveryAccessorFindsItsPane) {
             EXPECT_NE(toolbars[i], toolbars[j]);
         }
     }
-    EXPECT_EQ(GetParent(mainResultToolist(window)), s->rootDivider);
-    EXPECT_EQ(GetParent(GetParent(mainPikture(window))), dividerPane(s->rootDivider, 0));
+    EXPECT_EQ(GetParent(mainState(window)->resultToolist), s->rootDivider);
+    EXPECT_EQ(GetParent(GetParent(mainState(window)->pikture)), dividerPane(s->rootDivider, 0));
 }
 
 TEST_F(MainWindow, ToolbarsCarryTheirButtonsInOrder) {
-    std::vector<Button> result = buttons(mainResultToolbar(window));
+    std::vector<Button> result = buttons(mainState(window)->resultToolbar);
     ASSERT_EQ(result.size(), 15u);
     const int commands[] = {CMD_FIND, CMD_STOP, 0, CMD_CHECK_STATE, 0, CMD_COPY, CMD_MOVE, CMD_TRASH,
                             0, CMD_WALLPAPER, 0, 0, CMD_SETTINGS, 0, CMD_HELP};
@@ -107,12 +108,12 @@ TEST_F(MainWindow, ToolbarsCarryTheirButtonsInOrder) {
             EXPECT_EQ(result[i].style, commands[i] == CMD_STOP ? BTNS_BUTTON : BTNS_DROPDOWN) << i;
         }
     }
-    std::vector<Button> condition = buttons(mainConditionToolbar(window));
+    std::vector<Button> condition = buttons(mainState(window)->conditionToolbar);
     ASSERT_EQ(condition.size(), 4u);
     EXPECT_EQ(condition[2].command, CMD_CONDITION_SETS);
     EXPECT_EQ(condition[2].style, BTNS_DROPDOWN);
     EXPECT_EQ(condition[0].style, BTNS_BUTTON);
-    std::vector<Button> exclude = buttons(mainExcludeToolbar(window));
+    std::vector<Button> exclude = buttons(mainState(window)->excludeToolbar);
     ASSERT_EQ(exclude.size(), 3u);
     EXPECT_EQ(exclude[1].command, CMD_DELETE_EXCLUDES);
     EXPECT_EQ(exclude[1].image, 1);
@@ -121,18 +122,18 @@ TEST_F(MainWindow, ToolbarsCarryTheirButtonsInOrder) {
 TEST_F(MainWindow, ListsHaveTheirColumnsAndStyles) {
     // Headers in the user's language: the string table decides.
     auto heading = [](int id, int width) { return std::string(resString(id)) + "/" + std::to_string(width); };
-    EXPECT_EQ(columns(mainResultList(window)),
+    EXPECT_EQ(columns(mainState(window)->resultList),
               (std::vector<std::string>{heading(IDS_COL_FILENAME, 200), heading(IDS_COL_PICTURESIZE, 100),
                                         heading(IDS_COL_FILESIZE, 100), heading(IDS_COL_FULLPATH, 100),
                                         heading(IDS_COL_HANDLEDBY, 100)}));
-    EXPECT_EQ(columns(mainConditionList(window)),
+    EXPECT_EQ(columns(mainState(window)->conditionList),
               (std::vector<std::string>{heading(IDS_COL_PICTURESIZE, 100), heading(IDS_COL_CONDITION, 50)}));
-    EXPECT_EQ(columns(mainExcludeList(window)), (std::vector<std::string>{heading(IDS_COL_EXCLUDEPATH, 150)}));
-    for (HWND list : {mainConditionList(window), mainExcludeList(window)}) {
+    EXPECT_EQ(columns(mainState(window)->excludeList), (std::vector<std::string>{heading(IDS_COL_EXCLUDEPATH, 150)}));
+    for (HWND list : {mainState(window)->conditionList, mainState(window)->excludeList}) {
         EXPECT_NE(GetWindowLongPtrA(list, GWL_STYLE) & LVS_NOSORTHEADER, 0);
         EXPECT_EQ(SendMessageA(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
     }
-    EXPECT_NE(SendMessageA(mainResultList(window), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
+    EXPECT_NE(SendMessageA(mainState(window)->resultList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES, 0);
 }
 
 TEST_F(MainWindow, StatusBarWelcomesAndTooltipsComeFromTheStringTable) {
@@ -140,7 +141,7 @@ TEST_F(MainWindow, StatusBarWelcomesAndTooltipsComeFromTheStringTable) {
     SendMessageA(mainState(window)->statusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, "Welcome to trawlix");
     NMTTDISPINFOA tip = {};
-    tip.hdr.hwndFrom = mainResultToolbar(window);
+    tip.hdr.hwndFrom = mainState(window)->resultToolbar;
     tip.hdr.idFrom = CMD_FIND;
     tip.hdr.code = TTN_NEEDTEXTA;
     SendMessageA(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
@@ -155,13 +156,13 @@ TEST_F(MainWindow, LaysOutThePanesAboveTheStatusBar) {
     EXPECT_EQ(root.right - root.left, client.right);
     EXPECT_EQ(root.bottom - root.top, client.bottom - status.bottom);
     RECT condition;
-    GetWindowRect(GetParent(mainConditionList(window)), &condition);
+    GetWindowRect(GetParent(mainState(window)->conditionList), &condition);
     EXPECT_EQ(condition.right - condition.left, 200);
     EXPECT_EQ(condition.bottom - condition.top, 200);
 }
 
 TEST_F(MainWindow, ClosingReleasesEveryConditionAndQuits) {
-    HWND list = mainConditionList(window);
+    HWND list = mainState(window)->conditionList;
     std::vector<Condition*> records;
     for (int i = 0; i < 3; ++i) {
         Condition* c = static_cast<Condition*>(textAlloc(sizeof(Condition)));
@@ -183,53 +184,44 @@ TEST_F(MainWindow, ClosingReleasesEveryConditionAndQuits) {
 }
 
 TEST_F(MainWindow, ResultRowPathJoinsFolderAndNameButNeverCuts) {
-    HWND list = mainResultList(window);
+    HWND list = mainState(window)->resultList;
     auto addRow = [&](const std::string& name, const std::string& folder) {
         testAddResults(window, {{name, "", "", folder, ""}});
         return ListView_GetItemCount(list) - 1;
     };
     char path[kPathSize];
     int row = addRow("dawn.jpg", "D:\\walls");
-    ASSERT_EQ(resultRowPath(window, row, path), 1);
+    ASSERT_EQ(resultsRowPath(mainState(window)->results->store, static_cast<uint32_t>(row), path, kPathSize), 1);
     EXPECT_STREQ(path, "D:\\walls\\dawn.jpg");
     row = addRow("x.png", "D:\\");
-    ASSERT_EQ(resultRowPath(window, row, path), 1);
+    ASSERT_EQ(resultsRowPath(mainState(window)->results->store, static_cast<uint32_t>(row), path, kPathSize), 1);
     EXPECT_STREQ(path, "D:\\x.png");
     row = addRow(std::string(100, 'n') + ".png", "D:\\" + std::string(200, 'f'));
-    EXPECT_EQ(resultRowPath(window, row, path), 0);
+    EXPECT_EQ(resultsRowPath(mainState(window)->results->store, static_cast<uint32_t>(row), path, kPathSize), 0);
     EXPECT_STREQ(path, "");
 }
 
 struct FakeWorker {
-    HANDLE queueReady;
+    const volatile LONG* cancel;
     volatile bool ended;
 };
 
 DWORD WINAPI fakeWorker(void* context) {
     FakeWorker* worker = static_cast<FakeWorker*>(context);
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
-    SetEvent(worker->queueReady);
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_APP) break;
-    }
+    while (!*worker->cancel) Sleep(1);
     Sleep(200);  // still working after the stop was asked for
     worker->ended = true;
     return 0;
 }
 
 TEST_F(MainWindow, ShutdownStopsAndWaitsForARunningWorker) {
-    FakeWorker worker = {CreateEventA(nullptr, TRUE, FALSE, nullptr), false};
     MainWindowState* s = mainState(window);
-    DWORD id = 0;
-    HANDLE thread = CreateThread(nullptr, 0, fakeWorker, &worker, 0, &id);
-    ASSERT_EQ(WaitForSingleObject(worker.queueReady, 20000), WAIT_OBJECT_0) << "the worker made no queue";
-    s->workerThreadId = id;
+    FakeWorker worker = {&s->worker.cancel, false};
+    ASSERT_TRUE(workerStart(s->worker, fakeWorker, &worker));
     mainWorkerStopAndWait(window);
     EXPECT_TRUE(worker.ended);
-    CloseHandle(thread);
-    CloseHandle(worker.queueReady);
-    s->workerThreadId = 0;
+    EXPECT_EQ(s->worker.thread, nullptr);
+    EXPECT_EQ(s->worker.id, 0u);
     mainWorkerStopAndWait(window);  // none running: returns at once
 }
 
