@@ -45,8 +45,9 @@ constexpr IntKey kIntKeys[] = {
     {"recentScandirItems", &AppSettings::recentScandirItems, 5},
     {"recentCopydirItems", &AppSettings::recentCopydirItems, 5},
     {"recentMovedirItems", &AppSettings::recentMovedirItems, 5},
+    {"RememberSizes", &AppSettings::RememberSizes, 1},
 };
-static_assert(sizeof kIntKeys / sizeof kIntKeys[0] == 18, "eighteen integer keys");
+static_assert(sizeof kIntKeys / sizeof kIntKeys[0] == 19, "nineteen integer keys");
 
 struct RecentList {
     const char* key;            // "%d" takes the entry's index
@@ -290,6 +291,15 @@ int settingsIniPath(char* path) {
     DWORD got = GetModuleFileNameA(nullptr, module, sizeof module);
     if (got == 0 || got >= sizeof module) return 0;
     return settingsIniPathFor(module, path);
+}
+
+int settingsSizesPath(char* path) {
+    if (!settingsIniPath(path)) return 0;
+    // "trawlix.ini" becomes "trawlix.sizes": the same name, beside it.
+    char* dot = strLastChar(pathFileName(path), '.');
+    if (!dot) return 0;
+    *dot = '\0';
+    return strAppendFit(path, kPathSize, ".sizes");
 }
 
 int settingsIniPathFor(const char* modulePath, char* path) {

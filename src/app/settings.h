@@ -49,6 +49,9 @@ struct AppSettings {
     int32_t recentScandirItems;
     int32_t recentCopydirItems;
     int32_t recentMovedirItems;
+    // 1: picture sizes are remembered between searches (sizesPath), so an
+    // unchanged file is not opened again.
+    int32_t RememberSizes;
     RecentDir* recentScandir;
     RecentDir* recentCopydir;
     RecentDir* recentMovedir;
@@ -66,6 +69,9 @@ extern const char kIniPluginSection[];
 // the file name has none), into path (kPathSize bytes). 1, or 0 when the
 // path does not fit.
 int settingsIniPath(char* path);
+// The remembered picture sizes' file beside the settings file, into path
+// (kPathSize bytes); 0 when it does not fit.
+int settingsSizesPath(char* path);
 // The same rule for the executable at modulePath.
 int settingsIniPathFor(const char* modulePath, char* path);
 

@@ -9,6 +9,7 @@
 #include "search/condition.h"
 #include "search/header.h"
 #include "search/rowbatch.h"
+#include "search/sizestore.h"
 #include "search/sortkey.h"
 #include "spi/plugins.h"
 
@@ -25,6 +26,13 @@ constexpr DWORD kFlushMaxMs = 1000;
 // each new text repaints it, which costs more than walking a small folder,
 // and a name shown for less is not read anyway.
 constexpr DWORD kStatusMs = 500;
+// The remembered sizes keep at most this many files, the directories
+// searched longest ago leaving first.
+constexpr uint64_t kSizeEntryLimit = 4000000;
+// A plug-in is remembered by its place among the enabled ones, in a byte.
+constexpr uint32_t kMaxRememberedPlugins = 255;
+// A store file larger than this is not read (the 32-bit address space).
+constexpr uint64_t kSizeStoreMaxBytes = 1ull << 30;
 
 // What the walk keeps for one run, beside its request.
 struct ScanWalk {
@@ -39,6 +47,14 @@ struct ScanWalk {
     char status[kPathSize];  // the directory the status bar is to show
     bool statusDue;          // status differs from what the bar shows
     DWORD lastStatus;
+    // The remembered sizes, while remember holds: what the readers made of
+    // each file is looked up before it is opened, and kept for next time.
+    SizeStore store;
+    bool remember;
+    uint64_t reader;  // who reads sizes in this walk (kSizeReaderFast, or the plug-in set's id)
+    // The plug-ins enabled at the start, in asking order.
+    SusiePlugin* plugins[kMaxRememberedPlugins];
+    uint32_t pluginCount;
 };
 
 bool excluded(const ScanRequest& r, const char* directory) {
@@ -130,51 +146,122 @@ void sizeText(char* text, size_t size, uint32_t width, uint32_t height) {
     snprintf(text, size, "%d x %d", static_cast<int32_t>(width), static_cast<int32_t>(height));
 }
 
-// The plug-in walk over an already read header: the first enabled plug-in
-// whose size matches a condition wins; one that knows the file but reports
-// a size matching nothing does not end the walk.
-const SusiePlugin* pluginMatch(const ScanWalk& w, const char* name, const unsigned char* header,
-                               PictureSize& size) {
-    for (SusiePlugin* p = spiList; p; p = p->next) {
-        if (p->enabled && spiPictureSize(*p, name, header, size, w.owner) && sizeMatches(w, size.width, size.height))
-            return p;
-    }
-    return nullptr;
+// What the readers made of one file, and what of it is to be remembered.
+struct FileResult {
+    bool opened;  // false: the file could not be opened ("-Err-"), and is not remembered
+    bool matched;  // its size matches a condition
+    PictureSize size;
+    const SusiePlugin* by;  // plug-in mode: the one whose size matched
+    SizeFacts facts;
+    bool rememberable;
+};
+
+void readFast(ScanWalk& w, const char* name, FileResult& r) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    r.opened = true;
+    const bool known = probeHeaderSize(probeFileFromHandle(&file), name, w.owner, r.size) != 0;
+    CloseHandle(file);
+    r.matched = known && sizeMatches(w, r.size.width, r.size.height);
+    r.facts = SizeFacts{known ? r.size.width : 0, known ? r.size.height : 0, known, 0xFF, 0};
+    r.rememberable = true;
 }
 
-void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory) {
-    bool insert = w.request->listAll != 0;
-    char picture[32] = "";
-    const char* pictureText = picture;
-    const char* handledBy = "";
-    HANDLE file = CreateFileA(found.cFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    PictureSize size = {0, 0};
-    if (file == INVALID_HANDLE_VALUE) {
-        pictureText = "-Err-";
-    } else if (w.request->fastScan) {
-        int known = probeHeaderSize(probeFileFromHandle(&file), found.cFileName, w.owner, size);
-        CloseHandle(file);
-        if (known && sizeMatches(w, size.width, size.height)) {
-            insert = true;
-            sizeText(picture, sizeof picture, size.width, size.height);
-        }
-    } else {
-        unsigned char header[kSusieHeaderSize];
-        spiReadHeader(file, header);
-        CloseHandle(file);
-        if (const SusiePlugin* p = pluginMatch(w, found.cFileName, header, size)) {
-            insert = true;
-            sizeText(picture, sizeof picture, size.width, size.height);
-            handledBy = p->fileName;
-        } else {
-            pictureText = "---";
+// Whether a plug-in of the walk's set was turned off since it started (a
+// fault): what the set reads then is not what it read.
+bool pluginSetChanged(const ScanWalk& w) {
+    for (uint32_t i = 0; i < w.pluginCount; ++i)
+        if (!w.plugins[i]->enabled) return true;
+    return false;
+}
+
+// The plug-in walk over the file's header: the first enabled plug-in whose
+// size matches a condition wins; one that knows the file but reports a size
+// matching nothing does not end the walk. What the plug-ins asked said is
+// remembered when at most one of them knew the file.
+void readPlugins(ScanWalk& w, const char* name, FileResult& r) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    r.opened = true;
+    unsigned char header[kSusieHeaderSize];
+    spiReadHeader(file, header);
+    CloseHandle(file);
+    uint32_t knew = 0;
+    r.facts = SizeFacts{0, 0, 0, 0xFF, 0};
+    for (uint32_t i = 0; i < w.pluginCount && !r.matched; ++i) {
+        SusiePlugin* p = w.plugins[i];
+        if (!p->enabled) continue;
+        r.facts.asked = static_cast<uint8_t>(i + 1);
+        PictureSize size;
+        if (!spiPictureSize(*p, name, header, size, w.owner)) continue;
+        if (++knew == 1) r.facts = SizeFacts{size.width, size.height, 1, static_cast<uint8_t>(i), r.facts.asked};
+        if (sizeMatches(w, size.width, size.height)) {
+            r.matched = true;
+            r.size = size;
+            r.by = p;
         }
     }
-    if (!insert) return;
+    r.rememberable = knew <= 1 && !pluginSetChanged(w);
+}
+
+// The outcome from what was remembered, when that decides it: the same
+// answers the readers gave then, under today's conditions.
+bool replay(const ScanWalk& w, const SizeFacts& f, FileResult& r) {
+    r.opened = true;
+    r.facts = f;
+    r.rememberable = true;
+    if (w.request->fastScan) {
+        r.size = PictureSize{f.width, f.height};
+        r.matched = f.known && sizeMatches(w, f.width, f.height);
+        return true;
+    }
+    if (pluginSetChanged(w)) return false;
+    const bool complete = f.asked == w.pluginCount;  // every plug-in was asked
+    if (!f.known) return complete;
+    if (f.plugin >= f.asked || f.asked > w.pluginCount) return false;
+    if (sizeMatches(w, f.width, f.height)) {
+        r.matched = true;
+        r.size = PictureSize{f.width, f.height};
+        r.by = w.plugins[f.plugin];
+        return true;
+    }
+    // The plug-ins after the one that knew it were not all asked: they must be now.
+    return complete;
+}
+
+uint64_t fileTime(const FILETIME& t) {
+    return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+}
+
+void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory, SizeDir& dir) {
+    const char* name = found.cFileName;
+    const uint64_t bytes = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    const uint64_t written = fileTime(found.ftLastWriteTime);
+    FileResult r = {};
+    SizeFacts facts;
+    if (!(w.remember && sizeDirFind(w.store, dir, name, bytes, written, w.reader, facts) && replay(w, facts, r))) {
+        r = {};
+        if (w.request->fastScan) {
+            readFast(w, name, r);
+        } else {
+            readPlugins(w, name, r);
+        }
+    }
+    if (w.remember && r.opened && r.rememberable) sizeDirRemember(dir, name, bytes, written, w.reader, r.facts);
+
+    if (!r.matched && !w.request->listAll) return;
+    char picture[32] = "";
+    const char* pictureText = picture;
+    if (!r.opened) {
+        pictureText = "-Err-";
+    } else if (r.matched) {
+        sizeText(picture, sizeof picture, r.size.width, r.size.height);
+    } else if (!w.request->fastScan) {
+        pictureText = "---";
+    }
     char fileSize[16];
     snprintf(fileSize, sizeof fileSize, "%d", static_cast<int32_t>(found.nFileSizeLow));
-    addRow(w, RowTexts{found.cFileName, pictureText, fileSize, directory, handledBy});
+    addRow(w, RowTexts{name, pictureText, fileSize, directory, r.by ? r.by->fileName : ""});
     ++w.fileCount;
     w.byteTotal += found.nFileSizeLow;
 }
@@ -200,36 +287,95 @@ int scanDirectory(ScanWalk& w) {
     char directory[kPathSize];
     DWORD got = GetCurrentDirectoryA(sizeof directory, directory);
     if (got == 0 || got >= sizeof directory) return 1;
+    SizeDir dir = {};
+    if (w.remember) sizeDirOpen(w.store, dir, directory);  // by its own name, before any lower-casing
+    int result = 1;
+    bool walked = false;
     if (w.request->excludeCount) {
         pathAddBackslash(directory, sizeof directory);
         strLowerAscii(directory);
-        if (excluded(*w.request, directory)) return 1;
     }
-    w.batch->directory = 0;
-    strCopyFit(w.status, sizeof w.status, directory);
-    w.statusDue = true;
-
-    WIN32_FIND_DATAA found;
-    HANDLE listing = FindFirstFileA("*.*", &found);
-    if (listing == INVALID_HANDLE_VALUE) return 1;
-    int result = 1;
-    do {
-        if (stopDue(w)) {
-            result = 0;
-            break;
+    if (!w.request->excludeCount || !excluded(*w.request, directory)) {
+        w.batch->directory = 0;
+        strCopyFit(w.status, sizeof w.status, directory);
+        w.statusDue = true;
+        WIN32_FIND_DATAA found;
+        HANDLE listing = FindFirstFileA("*.*", &found);
+        if (listing != INVALID_HANDLE_VALUE) {
+            do {
+                if (stopDue(w)) {
+                    result = 0;
+                    break;
+                }
+                if (isDotEntry(found.cFileName)) continue;
+                if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && w.request->recurse) {
+                    if (!scanSubdirectory(w, found.cFileName)) {
+                        result = 0;
+                        break;
+                    }
+                    continue;
+                }
+                scanFile(w, found, directory, dir);
+            } while (FindNextFileA(listing, &found));
+            walked = result && GetLastError() == ERROR_NO_MORE_FILES;
+            FindClose(listing);
         }
-        if (isDotEntry(found.cFileName)) continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && w.request->recurse) {
-            if (!scanSubdirectory(w, found.cFileName)) {
-                result = 0;
-                break;
-            }
-            continue;
-        }
-        scanFile(w, found, directory);
-    } while (FindNextFileA(listing, &found));
-    FindClose(listing);
+    }
+    // Only a directory listed to its end replaces what was remembered of it.
+    if (w.remember) sizeDirClose(w.store, dir, walked);
     return result;
+}
+
+// The files behind the remembered sizes: the last store, mapped for
+// reading, and the new one, written under a name of its own beside it and
+// put in place with one replace, so that a crash or a second program never
+// leaves a torn store (the last to finish wins).
+struct StoreFiles {
+    HANDLE old, mapping, fresh;
+    const unsigned char* view;
+    char freshPath[kPathSize];
+};
+
+bool writeAt(void* context, uint64_t offset, const void* bytes, size_t length) {
+    HANDLE file = static_cast<StoreFiles*>(context)->fresh;
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD wrote = 0;
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+           WriteFile(file, bytes, static_cast<DWORD>(length), &wrote, nullptr) && wrote == length;
+}
+
+// Opens the store at path for store; false when neither the last store can
+// be read nor a new one written (a read-only folder with no store).
+bool storeFilesOpen(StoreFiles& f, const char* path, SizeStore& store) {
+    f.old = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER length = {};
+    if (f.old != INVALID_HANDLE_VALUE && GetFileSizeEx(f.old, &length) && length.QuadPart > 0 &&
+        static_cast<uint64_t>(length.QuadPart) <= kSizeStoreMaxBytes) {
+        f.mapping = CreateFileMappingA(f.old, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (f.mapping) f.view = static_cast<const unsigned char*>(MapViewOfFile(f.mapping, FILE_MAP_READ, 0, 0, 0));
+    }
+    f.fresh = INVALID_HANDLE_VALUE;
+    char suffix[32];
+    snprintf(suffix, sizeof suffix, ".%lu.new", static_cast<unsigned long>(GetCurrentProcessId()));
+    if (strCopyFit(f.freshPath, sizeof f.freshPath, path) && strAppendFit(f.freshPath, sizeof f.freshPath, suffix))
+        f.fresh = CreateFileA(f.freshPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const SizeSink sink = {f.fresh != INVALID_HANDLE_VALUE ? writeAt : nullptr, &f};
+    sizeStoreOpen(store, f.view, f.view ? static_cast<uint64_t>(length.QuadPart) : 0, sink, fileTime(now),
+                  kSizeEntryLimit);
+    return f.view || f.fresh != INVALID_HANDLE_VALUE;
+}
+
+// Closes both files; the new store replaces the last one when it was written whole.
+void storeFilesClose(StoreFiles& f, const char* path, bool written) {
+    if (f.view) UnmapViewOfFile(f.view);
+    if (f.mapping) CloseHandle(f.mapping);
+    if (f.old != INVALID_HANDLE_VALUE) CloseHandle(f.old);
+    if (f.fresh == INVALID_HANDLE_VALUE) return;
+    CloseHandle(f.fresh);
+    if (!written || !MoveFileExA(f.freshPath, path, MOVEFILE_REPLACE_EXISTING)) DeleteFileA(f.freshPath);
 }
 
 void reportTotals(const ScanWalk& w) {
@@ -267,6 +413,7 @@ void scanRequestExclude(ScanRequest& request, const char* fragment) {
 void scanRequestFree(ScanRequest* request) {
     if (!request) return;
     textFree(request->directory);
+    textFree(request->sizesPath);
     textFree(request->conditions);
     textFree(request->excludes);
     textFree(request);
@@ -280,6 +427,14 @@ void scanRun(const ScanRequest& request) {
     w.lastStatus = w.poll.lastKeyTest - kStatusMs;  // the first directory shows at once
     w.flushMs = kFlushMs;
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
+    for (SusiePlugin* p = spiList; p && w.pluginCount < kMaxRememberedPlugins; p = p->next) {
+        if (p->enabled) w.plugins[w.pluginCount++] = p;
+    }
+    w.reader = request.fastScan ? kSizeReaderFast : request.pluginSet;
+    StoreFiles files = {};
+    // Every enabled plug-in has a place a byte can name, or none is remembered.
+    const bool stored = request.sizesPath && (request.fastScan || w.pluginCount < kMaxRememberedPlugins);
+    w.remember = stored && storeFilesOpen(files, request.sizesPath, w.store);
 
     char saved[kPathSize];
     DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
@@ -292,6 +447,7 @@ void scanRun(const ScanRequest& request) {
     }
     reportTotals(w);
     if (restore) SetCurrentDirectoryA(saved);
+    if (stored) storeFilesClose(files, request.sizesPath, w.remember && sizeStoreFinish(w.store));
     textFree(w.batch);
 }
 

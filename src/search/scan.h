@@ -25,6 +25,10 @@ struct ScanRequest {
     int32_t excludeCount;
     int32_t fastScan;  // the built-in header reader instead of the plug-ins
     int32_t listAll;   // every file, with or without a known size
+    // The remembered sizes' file (a heap text; none: nothing is remembered),
+    // and the id of the enabled plug-ins' set, which reads sizes unless fastScan.
+    char* sizesPath;
+    uint64_t pluginSet;
 };
 
 // A request for directory with room for conditionCount conditions and

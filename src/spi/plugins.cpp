@@ -241,3 +241,25 @@ int spiPictureSize(SusiePlugin& plugin, const char* fileName, const unsigned cha
     size.height = static_cast<uint32_t>(call.info.height);
     return 1;
 }
+
+uint64_t spiEnabledSetId(const char* directory) {
+    // FNV-1a over each enabled plug-in's name, size and last write, in order.
+    uint64_t hash = 0xcbf29ce484222325ull;
+    auto mix = [&hash](const void* bytes, size_t length) {
+        for (size_t i = 0; i < length; ++i) hash = (hash ^ static_cast<const unsigned char*>(bytes)[i]) * 0x100000001b3ull;
+    };
+    mix("spi", 3);
+    for (const SusiePlugin* p = spiList; p; p = p->next) {
+        if (!p->enabled) continue;
+        char path[kPathSize];
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (strCopyFit(path, sizeof path, directory) && pathAddBackslash(path, sizeof path) &&
+            strAppendFit(path, sizeof path, p->fileName))
+            GetFileAttributesExA(path, GetFileExInfoStandard, &data);
+        mix(p->fileName, strlen(p->fileName) + 1);
+        mix(&data.nFileSizeHigh, sizeof data.nFileSizeHigh);
+        mix(&data.nFileSizeLow, sizeof data.nFileSizeLow);
+        mix(&data.ftLastWriteTime, sizeof data.ftLastWriteTime);
+    }
+    return hash;
+}

@@ -61,3 +61,8 @@ int spiPictureSize(SusiePlugin& plugin, const char* fileName, const unsigned cha
 // Reads the first kSusieHeaderSize bytes of the open file into header,
 // zero past its end. Returns 1 when the file could be read.
 int spiReadHeader(HANDLE file, unsigned char* header);
+
+// An id of the ordered set of enabled plug-ins (each one's file name, size
+// and last write, in directory): a size one of them read is remembered
+// under it, and trusted only while the set is the same.
+uint64_t spiEnabledSetId(const char* directory);

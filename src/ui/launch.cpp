@@ -7,6 +7,7 @@
 #include "fileops/fileop.h"
 #include "resource.h"
 #include "search/scan.h"
+#include "spi/plugins.h"
 #include "ui/toolist.h"
 #include "ui/resultlist.h"
 
@@ -79,6 +80,9 @@ ScanRequest* scanRequestOf(MainWindowState& s, const char* directory, int32_t re
     r->recurse = recurse;
     r->fastScan = appSettings.FastScan;
     r->listAll = appSettings.ListupAllFiles;
+    char sizes[kPathSize];
+    if (appSettings.RememberSizes && settingsSizesPath(sizes)) r->sizesPath = strDupExtra(sizes, 0);
+    if (!r->fastScan) r->pluginSet = spiEnabledSetId(appSettings.SPIDir);
     for (int row = 0; row < conditions; ++row) {
         if (const Condition* c = conditionListItem(s.conditionList, row)) r->conditions[r->conditionCount++] = *c;
     }

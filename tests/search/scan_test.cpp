@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <string.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -95,6 +97,8 @@ protected:
         r->recurse = recurse;
         r->fastScan = fastScan;
         r->listAll = listAll;
+        if (!sizesPath.empty()) r->sizesPath = strDupExtra(sizesPath.c_str(), 0);
+        r->pluginSet = spiEnabledSetId("");
         for (const Condition& c : conditions) r->conditions[r->conditionCount++] = c;
         for (const std::string& e : excludes) scanRequestExclude(*r, e.c_str());
         scanRun(*r);
@@ -122,6 +126,7 @@ protected:
     }
 
     Sink sink;
+    std::string sizesPath;  // the remembered sizes' file; none: nothing is remembered
     std::vector<Condition> conditions;
     std::vector<std::string> excludes;
     int32_t fastScan = 1;
@@ -330,6 +335,140 @@ TEST_F(Walk, NamesWithABackslashTrailByteAreFoundAndExcludedByWholeCharacters) {
     run(root.path, 1);
     ASSERT_EQ(sink.rows.size(), 2u) << all();
     EXPECT_NE(all().find(kanji + "keep\\"), std::string::npos) << all();
+}
+
+// Sets a file's last write an hour or more back, as a collection's files are:
+// a time stamp close to the search that read it is never trusted.
+void age(const std::string& path, int minutes) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t = {{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<uint64_t>(minutes) * 60 * 10000000;
+    FILETIME then = {t.LowPart, t.HighPart};
+    SetFileTime(file, nullptr, nullptr, &then);
+    CloseHandle(file);
+}
+
+// A search that remembered the sizes, then a change, then the same search
+// again, in each mode: it lists exactly what a search that remembers
+// nothing lists.
+TEST_F(Walk, ARepeatedSearchListsWhatASearchWithoutRememberedSizesLists) {
+    TempFolder store;
+    std::string at;  // the case's own folder under root
+    auto picture = [&](const std::string& name, uint32_t width, uint32_t height, int minutes = 120,
+                       bool withPixels = false) {
+        age(file(at + "\\" + name, bmpFile(width, height, withPixels)), minutes);
+    };
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const std::vector<Change> changes = {
+        {"nothing", [] {}},
+        {"a picture replaced, a new time stamp", [&] { picture("a.bmp", 800, 600, 90); }},
+        {"a picture replaced, a new size", [&] { picture("a.bmp", 640, 480, 120, true); }},
+        {"a picture deleted", [&] { DeleteFileA((root.path + "\\" + at + "\\b.bmp").c_str()); }},
+        {"a picture added", [&] { picture("sub\\new.bmp", 640, 480); }},
+        {"a folder renamed",
+         [&] { MoveFileA((root.path + "\\" + at + "\\sub").c_str(), (root.path + "\\" + at + "\\moved").c_str()); }},
+        {"the conditions changed", [&] { conditions = {Condition{800, 600, 0}}; }},
+        {"FastScan switched", [&] { fastScan = !fastScan; }},
+        {"a plug-in turned off", [&] { spiList->enabled = 0; }},
+        {"the plug-ins re-ordered",
+         [&] {
+             SusiePlugin* first = spiList;
+             spiList = first->next;
+             first->next = spiList->next;
+             spiList->next = first;
+         }},
+        {"the store's folder cannot be written", [&] { sizesPath = root.path + "\\missing\\trawlix.sizes"; }},
+    };
+    loadPlugins({"twinred", "twinblue"});
+    int index = 0;
+    for (const Change& c : changes) {
+        for (int mode : {1, 0}) {
+            SCOPED_TRACE(std::string(c.what) + (mode ? ", fast" : ", plug-ins"));
+            at = "case" + std::to_string(index++);
+            folder(at);
+            folder(at + "\\sub");
+            picture("a.bmp", 640, 480);
+            picture("b.bmp", 1024, 768);
+            picture("sub\\c.bmp", 640, 480);
+            age(file(at + "\\twin.dat", {'T', 'W', 'I', 'N'}), 120);
+            age(file(at + "\\notes.txt", std::vector<unsigned char>(10, 'x')), 120);
+            conditions = {Condition{640, 480, 0}, Condition{1024, 768, 0}};
+            listAll = 1;
+            fastScan = mode;
+            sizesPath = store.path + "\\trawlix.sizes";
+            const std::string directory = root.path + "\\" + at;
+            run(directory, 1);  // remembers
+            c.apply();
+            run(directory, 1);
+            const std::vector<std::string> repeated = sink.rows;
+            sizesPath.clear();
+            run(directory, 1);
+            EXPECT_EQ(repeated, sink.rows);
+            EXPECT_GE(sink.rows.size(), 4u);
+            // As the case found them.
+            SusiePlugin* p = spiList;
+            if (p->next && strcmp(p->fileName, p->next->fileName) < 0) {  // twinred first
+                spiList = p->next;
+                p->next = spiList->next;
+                spiList->next = p;
+            }
+            for (p = spiList; p; p = p->next) p->enabled = 1;
+        }
+    }
+}
+
+// One of two searches at once, on a thread of its own.
+struct Concurrent {
+    std::string directory, sizes;
+    Sink sink;
+};
+
+DWORD WINAPI concurrentSearch(void* context) {
+    Concurrent& search = *static_cast<Concurrent*>(context);
+    ScanRequest* r = scanRequestNew(search.directory.c_str(), 1, 0);
+    r->ticket = WorkerTicket{search.sink.window, &search.sink.cancel, 1};
+    r->conditions[r->conditionCount++] = Condition{640, 480, 0};
+    r->fastScan = 1;
+    r->sizesPath = strDupExtra(search.sizes.c_str(), 0);
+    scanRun(*r);
+    scanRequestFree(r);
+    return 0;
+}
+
+// Two searches at once over the same store: each lists what it finds, and
+// the store that is left (the last written) serves a third.
+TEST_F(Walk, TwoSearchesAtOnceLeaveASoundStore) {
+    TempFolder store;
+    sizesPath = store.path + "\\trawlix.sizes";
+    for (int i = 0; i < 20; ++i) age(file("p" + std::to_string(i) + ".bmp", bmpFile(640, 480)), 120);
+    Concurrent searches[2] = {{root.path, sizesPath, {}}, {root.path, sizesPath, {}}};
+    HANDLE threads[2];
+    for (Concurrent& search : searches) {
+        search.sink.window = CreateWindowA("trawlixTestSink", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                           GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(search.sink.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&search.sink));
+    }
+    for (int i = 0; i < 2; ++i) threads[i] = CreateThread(nullptr, 0, concurrentSearch, &searches[i], 0, nullptr);
+    while (WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    for (Concurrent& search : searches) {
+        EXPECT_EQ(search.sink.rows.size(), 20u);
+        DestroyWindow(search.sink.window);
+    }
+    CloseHandle(threads[0]);
+    CloseHandle(threads[1]);
+    run(root.path, 0);
+    EXPECT_EQ(sink.rows.size(), 20u);
+    EXPECT_NE(GetFileAttributesA(sizesPath.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
