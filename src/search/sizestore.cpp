@@ -146,9 +146,9 @@ int64_t findBlock(const SizeStore& s, const char* path, size_t length, BlockView
 }
 
 // The new store's bytes go out through a buffer: the sink is a file write.
+// Only while writing: the first failure ends it.
 void flush(SizeStore& s) {
-    if (!s.buffered) return;
-    if (s.writing && !s.sink.write(s.sink.context, s.written - s.buffered, s.buffer, s.buffered)) s.writing = false;
+    if (!s.sink.write(s.sink.context, s.written - s.buffered, s.buffer, s.buffered)) s.writing = false;
     s.buffered = 0;
 }
 
@@ -165,6 +165,7 @@ void emit(SizeStore& s, const void* bytes, size_t length) {
         p += part;
         length -= part;
         if (s.buffered == kOutputBuffer) flush(s);
+        if (!s.writing) return;
     }
 }
 
@@ -177,7 +178,7 @@ bool recordAdd(SizeStore& s, const SizeDirRecord& r) {
     if (s.walkedCount == s.walkedCapacity) {
         uint32_t capacity = s.walkedCapacity ? s.walkedCapacity * 2 : 256;
         SizeDirRecord* grown = static_cast<SizeDirRecord*>(textAlloc(sizeof(SizeDirRecord) * capacity));
-        if (!grown) return false;
+        if (!grown) return false;  // fuzz: unreachable (the heap refused)
         if (s.walkedCount) memcpy(grown, s.walked, sizeof(SizeDirRecord) * s.walkedCount);
         textFree(s.walked);
         s.walked = grown;
@@ -287,11 +288,11 @@ bool sizeDirFind(const SizeStore& s, const SizeDir& dir, const char* name, uint6
 void sizeDirRemember(SizeDir& dir, const char* name, uint64_t size, uint64_t time, uint64_t reader,
                      const SizeFacts& facts) {
     const size_t length = strlen(name);
-    if (length > kNameMax) return;
+    if (length > kNameMax) return;  // fuzz: unreachable (a listing's names are shorter)
     if (dir.count == dir.capacity) {
         uint32_t capacity = dir.capacity ? dir.capacity * 2 : 64;
         SizeEntry* grown = static_cast<SizeEntry*>(textAlloc(sizeof(SizeEntry) * capacity));
-        if (!grown) return;
+        if (!grown) return;  // fuzz: unreachable (the heap refused)
         if (dir.count) memcpy(grown, dir.entries, sizeof(SizeEntry) * dir.count);
         textFree(dir.entries);
         dir.entries = grown;
@@ -301,7 +302,7 @@ void sizeDirRemember(SizeDir& dir, const char* name, uint64_t size, uint64_t tim
         uint32_t capacity = dir.poolCapacity ? dir.poolCapacity : 4096;
         while (capacity < dir.poolUsed + length) capacity *= 2;
         char* grown = static_cast<char*>(textAlloc(capacity));
-        if (!grown) return;
+        if (!grown) return;  // fuzz: unreachable (the heap refused)
         if (dir.poolUsed) memcpy(grown, dir.pool, dir.poolUsed);
         textFree(dir.pool);
         dir.pool = grown;
@@ -313,8 +314,8 @@ void sizeDirRemember(SizeDir& dir, const char* name, uint64_t size, uint64_t tim
 }
 
 void sizeDirClose(SizeStore& s, SizeDir& dir, bool complete) {
-    const size_t pathLength = dir.path ? strlen(dir.path) : 0;
-    if (complete && dir.path && s.writing) {
+    const size_t pathLength = dir.path ? strlen(dir.path) : 0;  // fuzz: unreachable (none: the heap refused)
+    if (complete && dir.path && s.writing) {  // fuzz: unreachable (no path: the heap refused)
         const char* pool = dir.pool;
         std::sort(dir.entries, dir.entries + dir.count, [pool](const SizeEntry& a, const SizeEntry& b) {
             return compareBytes(pool + a.nameOffset, a.nameLength, pool + b.nameOffset, b.nameLength) < 0;
@@ -347,7 +348,7 @@ void sizeDirClose(SizeStore& s, SizeDir& dir, bool complete) {
         emit(s, dir.pool, dir.poolUsed);
         emitPadding(s, dir.poolUsed);
         r.length = s.written - r.offset;
-        if (recordAdd(s, r)) {
+        if (recordAdd(s, r)) {  // fuzz: unreachable (false: the heap refused)
             s.entries += dir.count;
             dir.path = nullptr;  // the record owns it now
         } else {
@@ -374,7 +375,7 @@ bool sizeStoreFinish(SizeStore& s) {
         if (!blockAt(s, i, b) || !blockSound(b) || walkedHas(s, walked, b.path, b.pathLength)) continue;
         SizeDirRecord r = {reinterpret_cast<const char*>(b.path), b.pathLength, false, 0, b.length, b.searchedAt,
                            b.count, i};
-        if (!recordAdd(s, r)) break;
+        if (!recordAdd(s, r)) break;  // fuzz: unreachable (the heap refused)
     }
     std::sort(s.walked + walked, s.walked + s.walkedCount,
               [](const SizeDirRecord& a, const SizeDirRecord& b) { return a.searchedAt > b.searchedAt; });
@@ -398,7 +399,7 @@ bool sizeStoreFinish(SizeStore& s) {
         wr64(row + 8, s.walked[i].length);
         emit(s, row, sizeof row);
     }
-    flush(s);
+    if (s.writing) flush(s);
     unsigned char head[kHeaderSize] = {};
     memcpy(head, kMagic, sizeof kMagic);
     wr32(head + 8, kVersion);

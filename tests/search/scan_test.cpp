@@ -423,49 +423,48 @@ TEST_F(Walk, ARepeatedSearchListsWhatASearchWithoutRememberedSizesLists) {
     }
 }
 
-// One of two searches at once, on a thread of its own.
-struct Concurrent {
-    std::string directory, sizes;
-    Sink sink;
-};
-
-DWORD WINAPI concurrentSearch(void* context) {
-    Concurrent& search = *static_cast<Concurrent*>(context);
-    ScanRequest* r = scanRequestNew(search.directory.c_str(), 1, 0);
-    r->ticket = WorkerTicket{search.sink.window, &search.sink.cancel, 1};
-    r->conditions[r->conditionCount++] = Condition{640, 480, 0};
-    r->fastScan = 1;
-    r->sizesPath = strDupExtra(search.sizes.c_str(), 0);
-    scanRun(*r);
-    scanRequestFree(r);
-    return 0;
+// One of two programs searching at once, started by the test below: the
+// walk keeps the current directory, which is the process's, so two
+// searches at once are two processes.
+TEST_F(Walk, OneOfTwoProgramsSearching) {
+    char directory[MAX_PATH], sizes[MAX_PATH];
+    if (!GetEnvironmentVariableA("TRAWLIX_CHILD_SEARCH", directory, sizeof directory) ||
+        !GetEnvironmentVariableA("TRAWLIX_CHILD_SIZES", sizes, sizeof sizes))
+        GTEST_SKIP() << "started by TwoProgramsSearchingAtOnceLeaveASoundStore";
+    sizesPath = sizes;
+    run(directory, 0);
+    EXPECT_EQ(sink.rows.size(), 20u);
 }
 
-// Two searches at once over the same store: each lists what it finds, and
-// the store that is left (the last written) serves a third.
-TEST_F(Walk, TwoSearchesAtOnceLeaveASoundStore) {
+// Two programs searching at once over the same store: each lists what it
+// finds, and the store that is left (the last written) serves a third.
+TEST_F(Walk, TwoProgramsSearchingAtOnceLeaveASoundStore) {
     TempFolder store;
     sizesPath = store.path + "\\trawlix.sizes";
     for (int i = 0; i < 20; ++i) age(file("p" + std::to_string(i) + ".bmp", bmpFile(640, 480)), 120);
-    Concurrent searches[2] = {{root.path, sizesPath, {}}, {root.path, sizesPath, {}}};
-    HANDLE threads[2];
-    for (Concurrent& search : searches) {
-        search.sink.window = CreateWindowA("trawlixTestSink", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                           GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(search.sink.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&search.sink));
+    SetEnvironmentVariableA("TRAWLIX_CHILD_SEARCH", root.path.c_str());
+    SetEnvironmentVariableA("TRAWLIX_CHILD_SIZES", sizesPath.c_str());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    HANDLE children[2] = {};
+    for (HANDLE& child : children) {
+        char command[] = "ui_tests --gtest_filter=Walk.OneOfTwoProgramsSearching";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessA(self, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+        CloseHandle(process.hThread);
+        child = process.hProcess;
     }
-    for (int i = 0; i < 2; ++i) threads[i] = CreateThread(nullptr, 0, concurrentSearch, &searches[i], 0, nullptr);
-    while (WaitForMultipleObjects(2, threads, TRUE, 0) == WAIT_TIMEOUT) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    SetEnvironmentVariableA("TRAWLIX_CHILD_SEARCH", nullptr);
+    SetEnvironmentVariableA("TRAWLIX_CHILD_SIZES", nullptr);
+    EXPECT_EQ(WaitForMultipleObjects(2, children, TRUE, 120000), WAIT_OBJECT_0) << "the two searches did not end";
+    for (HANDLE child : children) {
+        DWORD code = ~0u;
+        GetExitCodeProcess(child, &code);
+        EXPECT_EQ(code, 0u);
+        CloseHandle(child);
     }
-    for (Concurrent& search : searches) {
-        EXPECT_EQ(search.sink.rows.size(), 20u);
-        DestroyWindow(search.sink.window);
-    }
-    CloseHandle(threads[0]);
-    CloseHandle(threads[1]);
     run(root.path, 0);
     EXPECT_EQ(sink.rows.size(), 20u);
     EXPECT_NE(GetFileAttributesA(sizesPath.c_str()), INVALID_FILE_ATTRIBUTES);
