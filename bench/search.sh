@@ -3,7 +3,9 @@
 # measured in one run, program and wineserver pinned to CPU 0, warm cache,
 # median of 3, on the build this kernel runs natively (the 32-bit product
 # where it can, else the 64-bit build; the first line says which).
-# Usage: bench/search.sh [N]   (N picture files, default 20000)
+# Usage: bench/search.sh [N [MODE]]   (N picture files, default 20000; MODE
+# bare|fast|plugin times one round of that alone, memory the committed memory
+# of a first and a repeated search)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-20000}
@@ -14,4 +16,4 @@ mkdir -p "$tree"
 
 wtree=$("$WINE" winepath -w "$tree")
 wplugins=$("$WINE" winepath -w "$build/bundle/plugins")
-taskset -c 0 "$root/scripts/wine-run.sh" "$build" "$build/bench/search_bench.exe" "$wtree" "$wplugins"
+taskset -c 0 "$root/scripts/wine-run.sh" "$build" "$build/bench/search_bench.exe" "$wtree" "$wplugins" ${2:+"$2"}

@@ -3,8 +3,9 @@
 // search runs in the real main window, rows and all. Each mode's first
 // search starts with no remembered sizes; its repeated search has them. The
 // floor is a walk that only lists. Median of 3 rounds, after a warm-up walk.
-// Usage: search_bench TREE PLUGIN_DIR [bare|fast|plugin]
-// With a mode, one timed round of that alone (for tracing server requests).
+// Usage: search_bench TREE PLUGIN_DIR [bare|fast|plugin|memory]
+// With a mode, one timed round of that alone (for tracing server requests);
+// memory: a first and a repeated fast search with their committed memory.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -74,16 +75,21 @@ double timeBareWalk(const char* tree, unsigned& files, bool open = true) {
     return took;
 }
 
-double timeSearch(HWND window, const char* tree, int& rows) {
+// peak, when given, gets the highest committed private memory seen while the
+// search ran (sampled every 20 ms on the window thread) and mapped the highest
+// mapped views.
+double timeSearch(HWND window, const char* tree, int& rows, double* peak = nullptr, double* mapped = nullptr) {
     double start = seconds();
     MainWindowState* s = mainState(window);
     launchSearch(*s, tree, 1);
     // Like the program's own loop, the window thread sleeps until a message
     // comes (the worker's done message last) instead of polling.
     while (s->worker.thread) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, peak ? 20 : INFINITE, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        if (peak) *peak = std::max(*peak, committedMb());
+        if (mapped) *mapped = std::max(*mapped, committedMb(MEM_MAPPED));
     }
     double took = seconds() - start;
     rows = static_cast<int>(SendMessageA(s->resultList, LVM_GETITEMCOUNT, 0, 0));
@@ -119,7 +125,19 @@ int main(int argc, char** argv) {
         appSettings.RememberSizes = 1;
         int rows = 0;
         double took = 0;
-        if (!strcmp(argv[3], "bare")) {
+        if (!strcmp(argv[3], "memory")) {
+            // A first search and a repeated one, fast mode, from no store.
+            char sizes[MAX_PATH];
+            settingsSizesPath(sizes);
+            DeleteFileA(sizes);
+            appSettings.FastScan = 1;
+            double first = 0, again = 0, mappedFirst = 0, mappedAgain = 0;
+            double tookFirst = timeSearch(window, tree, rows, &first, &mappedFirst);
+            took = timeSearch(window, tree, rows, &again, &mappedAgain);
+            printf("memory: %u files, %d rows; committed private memory at its peak: first search %.1f MB (%.1f s), "
+                   "repeated search %.1f MB (%.1f s); mapped views at their peak %.1f MB, %.1f MB\n",
+                   files, rows, first, tookFirst, again, took, mappedFirst, mappedAgain);
+        } else if (!strcmp(argv[3], "bare")) {
             took = timeBareWalk(tree, files);
         } else {
             appSettings.FastScan = strcmp(argv[3], "fast") == 0;

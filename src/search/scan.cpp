@@ -156,10 +156,16 @@ struct FileResult {
     bool rememberable;
 };
 
-void readFast(ScanWalk& w, const char* name, FileResult& r) {
+// Opens a file met for its head; r.opened says whether it could be.
+HANDLE openPicture(const char* name, FileResult& r) {
     HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    r.opened = file != INVALID_HANDLE_VALUE;
+    return file;
+}
+
+void readFast(ScanWalk& w, const char* name, FileResult& r) {
+    HANDLE file = openPicture(name, r);
     if (file == INVALID_HANDLE_VALUE) return;
-    r.opened = true;
     const bool known = probeHeaderSize(probeFileFromHandle(&file), name, w.owner, r.size) != 0;
     CloseHandle(file);
     r.matched = known && sizeMatches(w, r.size.width, r.size.height);
@@ -180,9 +186,8 @@ bool pluginSetChanged(const ScanWalk& w) {
 // matching nothing does not end the walk. What the plug-ins asked said is
 // remembered when at most one of them knew the file.
 void readPlugins(ScanWalk& w, const char* name, FileResult& r) {
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = openPicture(name, r);
     if (file == INVALID_HANDLE_VALUE) return;
-    r.opened = true;
     unsigned char header[kSusieHeaderSize];
     spiReadHeader(file, header);
     CloseHandle(file);
@@ -239,7 +244,7 @@ void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory,
     const uint64_t written = fileTime(found.ftLastWriteTime);
     FileResult r = {};
     SizeFacts facts;
-    if (!(w.remember && sizeDirFind(w.store, dir, name, bytes, written, w.reader, facts) && replay(w, facts, r))) {
+    if (!(w.remember && sizeDirFind(dir, name, bytes, written, w.reader, facts) && replay(w, facts, r))) {
         r = {};
         if (w.request->fastScan) {
             readFast(w, name, r);

@@ -251,10 +251,9 @@ void sizeDirOpen(SizeStore& s, SizeDir& dir, const char* path) {
     }
 }
 
-bool sizeDirFind(const SizeStore& s, const SizeDir& dir, const char* name, uint64_t size, uint64_t time,
+bool sizeDirFind(const SizeDir& dir, const char* name, uint64_t size, uint64_t time,
                  uint64_t reader, SizeFacts& facts) {
     if (!dir.oldBlock) return false;
-    (void)s;
     const uint64_t searchedAt = rd64(dir.oldBlock);
     const uint32_t pathLength = rd32(dir.oldBlock + 16);
     const unsigned char* entries = dir.oldBlock + kBlockHead + pad8(pathLength);

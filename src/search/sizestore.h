@@ -87,7 +87,7 @@ bool sizeStoreHasOld(const SizeStore& store);
 void sizeDirOpen(SizeStore& store, SizeDir& dir, const char* path);
 // What the last store knows of the file name (size bytes, last written at
 // time) as reader read it, when that can be trusted.
-bool sizeDirFind(const SizeStore& store, const SizeDir& dir, const char* name, uint64_t size, uint64_t time,
+bool sizeDirFind(const SizeDir& dir, const char* name, uint64_t size, uint64_t time,
                  uint64_t reader, SizeFacts& facts);
 // Remembers what reader made of the file in the new store.
 void sizeDirRemember(SizeDir& dir, const char* name, uint64_t size, uint64_t time, uint64_t reader,

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < count; ++i) {
             // As the walk does: what was found is kept, what was not is read.
             SizeFacts facts = remembered;
-            sizeDirFind(store, dir, names[i].c_str(), 54, 1, kSizeReaderFast, facts);
+            sizeDirFind(dir, names[i].c_str(), 54, 1, kSizeReaderFast, facts);
             sizeDirRemember(dir, names[i].c_str(), 54, 1, kSizeReaderFast, facts);
         }
         sizeDirClose(store, dir, complete);
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SizeDir dir;
     sizeDirOpen(again, dir, "C:\\pics");
     SizeFacts facts;
-    if (!sizeDirFind(again, dir, "b.jpg", 54, 1, kSizeReaderFast, facts)) abort();
+    if (!sizeDirFind(dir, "b.jpg", 54, 1, kSizeReaderFast, facts)) abort();
     sizeDirClose(again, dir, false);
     sizeStoreAbandon(again);
     return 0;

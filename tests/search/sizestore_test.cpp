@@ -60,7 +60,7 @@ std::string find(const std::string& bytes, const char* path, const char* name, u
     SizeDir dir;
     sizeDirOpen(store, dir, path);
     SizeFacts f = {};
-    const bool found = sizeDirFind(store, dir, name, size, time, reader, f);
+    const bool found = sizeDirFind(dir, name, size, time, reader, f);
     sizeDirClose(store, dir, false);
     sizeStoreAbandon(store);
     if (!found) return "-";
