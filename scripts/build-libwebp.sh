@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds libwebp's decoder and demuxer as static libraries for both Windows
-# toolchains from Debian's source package, at the version cmake/libwebp.cmake
-# pins, into /opt/trawlix-deps (outside the project's tree). Once per
-# machine: a finished build leaves a stamp and is not redone. Needs root,
+# Builds libwebp's decoder and demuxer as static libraries for the given
+# Windows processors (i686, x86_64; default both) from Debian's source
+# package, at the version cmake/libwebp.cmake pins, into /opt/trawlix-deps
+# (outside the project's tree). Once per machine and processor: a finished
+# build leaves a stamp and is not redone. Needs root,
 # deb-src entries (scripts/install-deps.sh adds them) and dpkg-dev.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,11 +11,16 @@ version=$(sed -n 's/^set(TRAWLIX_LIBWEBP_VERSION "\(.*\)")$/\1/p' "$root/cmake/l
 upstream=${version%%-*}
 deps=/opt/trawlix-deps
 prefix="$deps/libwebp-$version"
-[ -f "$prefix/stamp" ] && exit 0
+[ $# -gt 0 ] || set -- i686 x86_64
+todo=()
+for processor in "$@"; do
+  [ -f "$prefix/$processor/stamp" ] || todo+=("$processor")
+done
+[ "${#todo[@]}" -gt 0 ] || exit 0
 
 echo "build-libwebp: building libwebp $version from Debian's source package"
 work="$deps/src/libwebp-$version"
-rm -rf "$work" "$prefix"
+rm -rf "$work"
 mkdir -p "$work"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -28,7 +34,8 @@ run() {  # quiet unless the step fails
 (cd "$work" && run apt-get source -q "libwebp=$version")
 source_dir="$work/libwebp-$upstream"
 
-for processor in i686 x86_64; do
+for processor in "${todo[@]}"; do
+  rm -rf "${prefix:?}/$processor"
   tree="$work/build-$processor"
   run cmake -S "$source_dir" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$processor.cmake" -DBUILD_SHARED_LIBS=OFF \
@@ -39,7 +46,8 @@ for processor in i686 x86_64; do
   mkdir -p "$prefix/$processor/lib" "$prefix/$processor/include/webp"
   cp "$tree/libwebpdecoder.a" "$tree/libwebpdemux.a" "$prefix/$processor/lib/"
   cp "$source_dir"/src/webp/{decode.h,demux.h,mux_types.h,types.h} "$prefix/$processor/include/webp/"
+  mkdir -p "$prefix/$processor/licenses/libwebp"
+  cp "$source_dir/COPYING" "$source_dir/PATENTS" "$prefix/$processor/licenses/libwebp/"
+  touch "$prefix/$processor/stamp"
 done
-cp "$source_dir/COPYING" "$prefix/COPYING"
 rm -rf "$work"
-touch "$prefix/stamp"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Configures and builds the three trees under build/: build/target (the
-# 32-bit product, its plug-ins and Windows tests), build/x64 (the same for
-# 64-bit Windows) and build/host (window-free units with sanitizers).
-# build/CTestTestfile.cmake joins the trees this kernel can run into one
-# ctest run (see scripts/arch.sh).
+# Configures and builds the trees under build/ that are given, by default
+# all three: build/target (the 32-bit product, its plug-ins and Windows
+# tests), build/x64 (the same for 64-bit Windows) and build/host (window-free
+# units with sanitizers). build/CTestTestfile.cmake joins the trees this
+# kernel can run into one ctest run (see scripts/arch.sh).
+# Usage: scripts/build.sh [target|x64|host]...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build"
@@ -16,19 +17,26 @@ configure_windows() {  # TREE TOOLCHAIN
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2.cmake" >/dev/null
   fi
 }
-configure_windows target mingw-i686
-configure_windows x64 mingw-x86_64
-if [ ! -f "$build/host/build.ninja" ]; then
-  CC=clang CXX=clang++ cmake -S "$root" -B "$build/host" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+[ $# -gt 0 ] || set -- target x64 host
+for tree in "$@"; do
+  case "$tree" in
+    target) configure_windows target mingw-i686 ;;
+    x64) configure_windows x64 mingw-x86_64 ;;
+    host)
+      if [ ! -f "$build/host/build.ninja" ]; then
+        CC=clang CXX=clang++ cmake -S "$root" -B "$build/host" -G Ninja \
+          -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      fi ;;
+    *) echo "build: no tree $tree" >&2; exit 2 ;;
+  esac
+done
 
 # Quiet unless a step fails: then the whole log of that tree.
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-for tree in target x64 host; do
+for tree in "$@"; do
   echo "build: $tree"
-  if ! cmake --build "$build/$tree" -- -j2 >"$log" 2>&1; then
+  if ! cmake --build "$build/$tree" --target "${TRAWLIX_BUILD_TARGET:-all}" -- -j2 >"$log" 2>&1; then
     cat "$log"
     exit 1
   fi

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Idempotent and
-# quiet when everything is present already. Must run as root.
+# Installs the Debian packages the build and the tests need, and builds the
+# libraries the plug-in links from Debian's sources for the given Windows
+# processors (i686, x86_64; default both). Idempotent and quiet when
+# everything is present already. Must run as root.
 set -euo pipefail
 
 packages=(
@@ -8,7 +10,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 fonts-wine xvfb xauth xdotool
   cmake ninja-build g++ clang libclang-rt-14-dev llvm-14 googletest locales file
-  python3 python3-pil dpkg-dev
+  python3 python3-pil dpkg-dev meson nasm
   webp libavif-bin libheif-examples libjxl-tools
 )
 
@@ -35,8 +37,8 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
   rm -f "$log"
 fi
 
-# libwebp is built from Debian's source package: apt needs its deb-src
-# entries, the same archives as the binary ones.
+# libwebp and the other decoders are built from Debian's source packages:
+# apt needs their deb-src entries, the same archives as the binary ones.
 if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
   echo "install-deps: adding deb-src entries for Debian's archives"
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
@@ -51,7 +53,8 @@ if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sour
     exit 1
   fi
 fi
-bash "$(dirname "$0")/build-libwebp.sh"
+bash "$(dirname "$0")/build-libwebp.sh" "$@"
+bash "$(dirname "$0")/build-codecs.sh" "$@"
 
 # The double-byte code page tests run Wine under a Japanese locale.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then

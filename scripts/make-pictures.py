@@ -7,13 +7,16 @@
 Test pictures are 64 x 48 (icons 32 x 32) in four quadrants: red top left,
 green top right, blue bottom left, white bottom right. DIR/modern holds
 WebP, AVIF, HEIC and JPEG XL pictures made by Debian's encoders from such
-quadrants, each of its own size, and sizes.txt: "name width height" as a
-viewer shows each one (turned where the file says so)."""
+quadrants, each of its own size, and sizes.txt: "name width height corners"
+as a viewer shows each one (turned where the file says so); corners names
+the colours of the top left, top right, bottom left and bottom right
+quadrants (R, G, B, W; transparent reads as W, blended over white)."""
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 from PIL import Image, ImageDraw
 
@@ -53,26 +56,55 @@ def write_tests(target):
 
 
 # name, width, height, whether the input has a transparent quadrant, the
-# encoder's command (input and output appended as it wants them), whether
-# the file turns the picture by a quarter.
+# encoder's command (input and output appended as it wants them), quarter
+# turns clockwise the file asks of a viewer, and the encoder's input: an
+# 8-bit PNG, a 16-bit one, or a JPEG whose Exif says "turn a quarter
+# clockwise" (for JPEG XL, which keeps that as its own orientation).
 MODERN = (
-    ("lossy.webp", 120, 80, False, ["cwebp", "-quiet", "-q", "80"], False),
-    ("lossless.webp", 100, 70, False, ["cwebp", "-quiet", "-lossless"], False),
-    ("alpha.webp", 90, 60, True, ["cwebp", "-quiet", "-q", "90"], False),
-    ("animated.webp", 110, 66, False, ["img2webp", "-lossless"], False),
-    ("lossy.avif", 96, 64, False, ["avifenc", "-s", "10"], False),
-    ("lossless.avif", 80, 48, False, ["avifenc", "-s", "10", "-l"], False),
-    ("alpha.avif", 72, 40, True, ["avifenc", "-s", "10"], False),
-    ("rotated.avif", 128, 32, False, ["avifenc", "-s", "10", "--irot", "1"], True),
-    ("lossy.heic", 112, 72, False, ["heif-enc", "-q", "50"], False),
-    ("lossless.heic", 88, 56, False, ["heif-enc", "-L", "-p", "chroma=444"], False),
-    ("alpha.heic", 76, 44, True, ["heif-enc", "-q", "60"], False),
-    ("rotated.heic", 144, 48, False, ["heif-enc", "-q", "50"], True),
-    ("lossy.jxl", 136, 88, False, ["cjxl", "--quiet", "-d", "1", "--container=0"], False),
-    ("lossless.jxl", 60, 36, False, ["cjxl", "--quiet", "-d", "0", "--container=0"], False),
-    ("alpha.jxl", 84, 52, True, ["cjxl", "--quiet", "-d", "1"], False),
-    ("container.jxl", 150, 50, False, ["cjxl", "--quiet", "-d", "1", "--container=1"], False),
+    ("lossy.webp", 120, 80, False, ["cwebp", "-quiet", "-q", "80"], 0, "png"),
+    ("lossless.webp", 100, 70, False, ["cwebp", "-quiet", "-lossless"], 0, "png"),
+    ("alpha.webp", 90, 60, True, ["cwebp", "-quiet", "-q", "90"], 0, "png"),
+    ("animated.webp", 110, 66, False, ["img2webp", "-lossless"], 0, "png"),
+    ("lossy.avif", 96, 64, False, ["avifenc", "-s", "10"], 0, "png"),
+    ("lossless.avif", 80, 48, False, ["avifenc", "-s", "10", "-l"], 0, "png"),
+    ("alpha.avif", 72, 40, True, ["avifenc", "-s", "10"], 0, "png"),
+    ("rotated.avif", 128, 32, False, ["avifenc", "-s", "10", "--irot", "1"], 3, "png"),
+    ("grid.avif", 256, 128, False, ["avifenc", "-s", "10", "--grid", "2x2"], 0, "png"),
+    ("deep.avif", 88, 64, False, ["avifenc", "-s", "10", "-d", "10"], 0, "png16"),
+    ("lossy.heic", 112, 72, False, ["heif-enc", "-q", "50"], 0, "png"),
+    ("lossless.heic", 88, 56, False, ["heif-enc", "-L", "-p", "chroma=444", "--matrix_coefficients=0"], 0, "png"),
+    ("alpha.heic", 76, 44, True, ["heif-enc", "-q", "60"], 0, "png"),
+    ("rotated.heic", 144, 48, False, ["heif-enc", "-q", "50"], 1, "png"),
+    ("deep.heic", 96, 56, False, ["heif-enc", "-q", "60", "-b", "10"], 0, "png16"),
+    ("lossy.jxl", 136, 88, False, ["cjxl", "--quiet", "-d", "1", "--container=0"], 0, "png"),
+    ("lossless.jxl", 60, 36, False, ["cjxl", "--quiet", "-d", "0", "--container=0"], 0, "png"),
+    ("alpha.jxl", 84, 52, True, ["cjxl", "--quiet", "-d", "1"], 0, "png"),
+    ("container.jxl", 150, 50, False, ["cjxl", "--quiet", "-d", "1", "--container=1"], 0, "png"),
+    ("deep.jxl", 72, 48, False, ["cjxl", "--quiet", "-d", "1"], 0, "png16"),
+    ("rotated.jxl", 120, 40, False, ["cjxl", "--quiet", "--lossless_jpeg=1"], 1, "jpeg"),
 )
+
+
+def corners(turns, alpha):
+    """The quadrants' colours as shown, after turns quarter turns clockwise."""
+    top_left, top_right, bottom_left, bottom_right = "W" if alpha else "R", "G", "B", "W"
+    for _ in range(turns):
+        top_left, top_right, bottom_left, bottom_right = bottom_left, top_left, bottom_right, top_right
+    return top_left + top_right + bottom_left + bottom_right
+
+
+def png16(image, path):
+    """image (RGB) as a 16-bit PNG, which PIL does not write."""
+    raw = b"".join(
+        b"\0" + b"".join(struct.pack(">HHH", *(c * 257 for c in image.getpixel((x, y)))) for x in range(image.width))
+        for y in range(image.height))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", image.width, image.height, 16, 2, 0, 0, 0))
+                + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
 def boxes(data, start, end):
@@ -167,12 +199,19 @@ def write_modern(target):
     os.makedirs(folder, exist_ok=True)
     sizes = []
     with tempfile.TemporaryDirectory() as scratch:
-        for name, width, height, alpha, command, turned in MODERN:
+        for name, width, height, alpha, command, turns, kind in MODERN:
             image = quadrants(width, height, "RGBA")
             if alpha:
                 ImageDraw.Draw(image).rectangle((0, 0, width // 2 - 1, height // 2 - 1), fill=(255, 0, 0, 0))
-            source = os.path.join(scratch, name + ".png")
-            image.save(source)
+            source = os.path.join(scratch, name + (".jpg" if kind == "jpeg" else ".png"))
+            if kind == "png":
+                image.save(source, format="PNG")
+            elif kind == "png16":
+                png16(image.convert("RGB"), source)
+            else:
+                exif = Image.Exif()
+                exif[0x0112] = 6  # shown turned a quarter clockwise
+                image.convert("RGB").save(source, format="JPEG", quality=95, subsampling=0, exif=exif.tobytes())
             output = os.path.join(folder, name)
             if command[0] == "img2webp":
                 second = os.path.join(scratch, name + ".2.png")
@@ -185,12 +224,13 @@ def write_modern(target):
             done = subprocess.run(argv, capture_output=True, text=True)
             if done.returncode != 0:
                 sys.exit("make-pictures: %s failed:\n%s%s" % (" ".join(argv), done.stdout, done.stderr))
-            if turned and name.endswith(".heic"):
+            if turns and name.endswith(".heic"):
                 with open(output, "rb") as f:
                     data = f.read()
                 with open(output, "wb") as f:
-                    f.write(with_irot(data, 3))
-            sizes.append("%s %d %d" % (name, height, width) if turned else "%s %d %d" % (name, width, height))
+                    f.write(with_irot(data, 4 - turns))  # irot turns anticlockwise
+            shown = (height, width) if turns % 2 else (width, height)
+            sizes.append("%s %d %d %s" % ((name,) + shown + (corners(turns, alpha),)))
     with open(os.path.join(folder, "sizes.txt"), "w") as f:
         f.write("\n".join(sizes) + "\n")
 
@@ -226,6 +266,9 @@ SAMPLES = (
     ("more/forest 1920x1080.png", 1920, 1080, {}),
     ("more/icon 48x48.ico", 48, 48, {}),
     ("more/lagoon 2560x1080.webp", 2560, 1080, {"quality": 85}),
+    ("more/reef 1920x1080.heic", 1920, 1080, ["heif-enc", "-q", "60"]),
+    ("more/dune 2560x1440.avif", 2560, 1440, ["avifenc", "-s", "8"]),
+    ("more/glacier 1920x1200.jxl", 1920, 1200, ["cjxl", "--quiet", "-d", "1"]),
 )
 
 
@@ -238,6 +281,15 @@ def write_samples(target):
             image = image.convert("P", palette=Image.Palette.ADAPTIVE)
         if name.endswith(".ico"):
             options = {"sizes": [(width, height)]}
+        if isinstance(options, list):  # a format PIL does not write: Debian's encoder
+            with tempfile.TemporaryDirectory() as scratch:
+                source = os.path.join(scratch, "source.png")
+                image.save(source)
+                argv = options + ([source, "-o", path] if options[0] == "heif-enc" else [source, path])
+                done = subprocess.run(argv, capture_output=True, text=True)
+                if done.returncode != 0:
+                    sys.exit("make-pictures: %s failed:\n%s%s" % (" ".join(argv), done.stdout, done.stderr))
+            continue
         image.save(path, **options)
 
 

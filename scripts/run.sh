@@ -5,10 +5,11 @@
 # the 64-bit build. Without a DISPLAY it starts its own Xvfb and says so.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/install-deps.sh"
-bash "$root/scripts/build.sh"
 . "$root/scripts/arch.sh"
 tree=$(native_tree)
+# Only what the program started needs: its own tree and that tree's libraries.
+bash "$root/scripts/install-deps.sh" "$([ "$tree" = target ] && echo i686 || echo x86_64)"
+bash "$root/scripts/build.sh" "$tree"
 build="$root/build/$tree"
 bundle="$build/bundle"
 # The caller's display, not a test session's that wine-env.sh would pick.

@@ -26,3 +26,21 @@ wine_prefix_fonts() {
     cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
   fi
 }
+
+# Makes the prefix on first use, with a virtual desktop so windows show and
+# hide without stalls, and its fonts. Wineboot's output goes to the file given.
+wine_prefix_make() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE" wineboot -i >"$1" 2>&1 </dev/null
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+      >/dev/null 2>&1 </dev/null
+    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+      >/dev/null 2>&1 </dev/null
+    # The desktop wineboot started is not a virtual one: end it, so the
+    # first test window brings up the virtual desktop.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  wine_prefix_fonts
+}

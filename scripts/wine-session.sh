@@ -40,19 +40,7 @@ start_session() {
   export DISPLAY=":$n"
   echo ":$n" >"$session/display"
 
-  mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$WINE" wineboot -i >"$session/wineboot.log" 2>&1 </dev/null
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
-      >/dev/null 2>&1 </dev/null
-    "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
-      >/dev/null 2>&1 </dev/null
-    # The desktop wineboot started is not a virtual one: end it, so the
-    # first test window brings up the virtual desktop.
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-  fi
-  wine_prefix_fonts
+  wine_prefix_make "$session/wineboot.log"
   # Returns once the server is up; it then leaves for the background itself.
   # A server started by a test instead would hold CTest's output pipe open.
   wineserver -p >/dev/null 2>&1 </dev/null

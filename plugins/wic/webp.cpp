@@ -1,14 +1,22 @@
-#include "webp.h"
-
 #include <webp/decode.h>
 #include <webp/demux.h>
 
-bool webpOpen(const unsigned char* bytes, size_t length, uint64_t maxBytes, WebpCanvas& canvas) {
-    canvas = {nullptr, nullptr, 0, 0};
+#include "canvas.h"
+
+namespace {
+
+void webpRelease(Canvas& canvas) {
+    WebPAnimDecoderDelete(static_cast<WebPAnimDecoder*>(canvas.owner));
+}
+
+}  // namespace
+
+bool webpOpen(const unsigned char* bytes, size_t length, uint64_t maxBytes, Canvas& canvas) {
+    canvas = {};
     // The canvas size first: the decoder takes two canvases of memory as it starts.
     WebPBitstreamFeatures features;
     if (WebPGetFeatures(bytes, length, &features) != VP8_STATUS_OK ||
-        uint64_t(features.width) * uint64_t(features.height) * 8 > maxBytes)
+        !canvasFits(uint64_t(features.width), uint64_t(features.height), maxBytes))
         return false;
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) return false;
@@ -20,16 +28,17 @@ bool webpOpen(const unsigned char* bytes, size_t length, uint64_t maxBytes, Webp
     WebPAnimInfo info;
     uint8_t* pixels = nullptr;
     int timestamp = 0;
-    if (!WebPAnimDecoderGetInfo(decoder, &info) || info.canvas_width == 0 || info.canvas_height == 0 ||
+    if (!WebPAnimDecoderGetInfo(decoder, &info) || !canvasFits(info.canvas_width, info.canvas_height, maxBytes) ||
         !WebPAnimDecoderGetNext(decoder, &pixels, &timestamp)) {
         WebPAnimDecoderDelete(decoder);
         return false;
     }
-    canvas = {decoder, pixels, info.canvas_width, info.canvas_height};
+    canvas = {pixels, size_t(info.canvas_width) * 4, info.canvas_width, info.canvas_height, 4, false,
+              webpRelease, decoder};
     return true;
 }
 
-void webpClose(WebpCanvas& canvas) {
-    if (canvas.decoder) WebPAnimDecoderDelete(canvas.decoder);
-    canvas = {nullptr, nullptr, 0, 0};
+void canvasClose(Canvas& canvas) {
+    if (canvas.release) canvas.release(canvas);
+    canvas = {};
 }

@@ -1,7 +1,8 @@
 // A general-purpose Susie import filter on the Windows Imaging Component:
-// PNG, JPEG, GIF, BMP, TIFF and ICO, chosen by the file's signature; WebP
-// through libwebp; AVIF, HEIC/HEIF and JPEG XL sized from their headers and
-// decoded where the system has a codec for them. Callable from any thread:
+// PNG, JPEG, GIF, BMP, TIFF and ICO, chosen by the file's signature; WebP,
+// AVIF, HEIC/HEIF and JPEG XL sized from their headers and decoded by the
+// libraries linked in (canvas.h), which the system may not have. Callable
+// from any thread:
 // it brings up COM for the call where the thread has none and leaves the
 // thread's COM state as it found it.
 #include <windows.h>
@@ -10,14 +11,14 @@
 #include <string.h>
 
 #include "headers.h"
+#include "canvas.h"
 #include "spi/susie.h"
-#include "webp.h"
 
 namespace {
 
 const char* const kPluginInfo[] = {
     "00IN",
-    "Trawlix WIC decoder 1.0 (Windows Imaging Component)",
+    "Trawlix WIC decoder 1.1 (Windows Imaging Component, libwebp, libheif, libjxl)",
     "*.png", "PNG",
     "*.jpg;*.jpeg;*.jpe;*.jfif", "JPEG",
     "*.gif", "GIF",
@@ -154,6 +155,26 @@ void blendRow(const BYTE* from, BYTE* to, UINT width) {
     for (UINT x = 0; x < width; ++x, from += 4, to += kOutputBytes) {
         UINT alpha = from[3];
         for (int c = 0; c < 3; ++c) to[c] = static_cast<BYTE>((from[c] * alpha + 255 * (255 - alpha)) / 255);
+    }
+}
+
+// One row of a decoded canvas into BGR: alpha blended over white, red and
+// blue swapped where red comes first.
+void canvasRow(const Canvas& canvas, const BYTE* from, BYTE* to) {
+    const int red = canvas.redFirst ? 0 : 2, blue = 2 - red;
+    if (canvas.channels == 3) {
+        for (UINT x = 0; x < canvas.width; ++x, from += 3, to += kOutputBytes) {
+            to[0] = from[blue];
+            to[1] = from[1];
+            to[2] = from[red];
+        }
+        return;
+    }
+    for (UINT x = 0; x < canvas.width; ++x, from += 4, to += kOutputBytes) {
+        const UINT alpha = from[3], white = 255 * (255 - alpha);
+        to[0] = static_cast<BYTE>((from[blue] * alpha + white) / 255);
+        to[1] = static_cast<BYTE>((from[1] * alpha + white) / 255);
+        to[2] = static_cast<BYTE>((from[red] * alpha + white) / 255);
     }
 }
 
@@ -355,9 +376,9 @@ bool readFacts(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HeaderFacts& f
     return openSource(source, offsetOrLength, flag, bytes) && headerFacts(HeaderSource{&bytes, readSource}, facts);
 }
 
-// Largest WebP file read whole: twice what a lossless one of the largest
-// picture decoded could take.
-constexpr uint64_t kMaxWebpFileBytes = kMaxOutputBytes / 2;
+// Largest file read whole for a library's decoder: twice what a lossless one
+// of the largest picture decoded could take.
+constexpr uint64_t kMaxWholeFileBytes = kMaxOutputBytes / 2;
 
 // A picture read whole into memory of its own (freed with it), or the
 // caller's block.
@@ -380,7 +401,7 @@ int readWhole(SourceBytes& source, WholePicture& whole) {
     if (!GetFileSizeEx(source.file, &size) || static_cast<uint64_t>(size.QuadPart) <= source.base)
         return kSusieReadError;
     const uint64_t length = static_cast<uint64_t>(size.QuadPart) - source.base;
-    if (length > kMaxWebpFileBytes) return kSusieNoMemory;
+    if (length > kMaxWholeFileBytes) return kSusieNoMemory;
     whole.owned = static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(length)));
     if (!whole.owned) return kSusieNoMemory;
     if (readSource(&source, 0, whole.owned, static_cast<uint32_t>(length)) != length) return kSusieReadError;
@@ -389,36 +410,62 @@ int readWhole(SourceBytes& source, WholePicture& whole) {
     return kSusieOk;
 }
 
-// Decodes a WebP with libwebp into the same output as every other format.
-int decodeWebp(SourceBytes& source, HLOCAL* infoOut, HLOCAL* bitsOut, SusieProgress progress, LONG_PTR data) {
+using CanvasOpener = bool (*)(const unsigned char*, size_t, uint64_t, Canvas&);
+
+// Decodes the picture with a library's decoder into the same output as
+// every other format. A picture the decoder refuses is of no format this
+// plug-in knows, as far as the caller need care.
+int decodeCanvas(SourceBytes& source, CanvasOpener open, HLOCAL* infoOut, HLOCAL* bitsOut, SusieProgress progress,
+                 LONG_PTR data) {
     WholePicture whole;
     int result = readWhole(source, whole);
     if (result != kSusieOk) return result;
-    WebpCanvas canvas;
-    if (!webpOpen(whole.bytes, whole.length, kMaxOutputBytes, canvas)) return kSusieCorrupt;
+    Canvas canvas;
+    if (!open(whole.bytes, whole.length, kMaxOutputBytes, canvas)) return kSusieUnknownFormat;
     OutputPicture out;
-    const UINT width = canvas.width, height = canvas.height;
-    result = startOutput(width, height, out);
+    const UINT height = canvas.height;
+    result = startOutput(canvas.width, height, out);
     for (UINT y = 0; y < height && result == kSusieOk; ++y) {
         if (progress && y % kRowsPerBatch == 0 && progress(static_cast<int>(y), static_cast<int>(height), data)) {
             result = kSusieCanceled;
             break;
         }
-        blendRow(canvas.pixels + static_cast<size_t>(y) * width * 4, out.bits + (height - 1 - y) * out.stride, width);
+        canvasRow(canvas, canvas.pixels + canvas.stride * y, out.bits + (height - 1 - y) * out.stride);
     }
     if (result == kSusieOk && progress) progress(static_cast<int>(height), static_cast<int>(height), data);
-    webpClose(canvas);
+    canvasClose(canvas);
     return finishOutput(out, result, infoOut, bitsOut);
 }
 
-// WebP goes to libwebp; everything else to the system's codecs.
+// The linked-in decoder of a container format.
+CanvasOpener openerOf(ContainerFormat format) {
+    switch (format) {
+    case ContainerFormat::WebP:
+        return webpOpen;
+    case ContainerFormat::Heif:
+        return heifOpen;
+    case ContainerFormat::JpegXl:
+        return jxlOpen;
+    default:
+        return nullptr;
+    }
+}
+
+// The container formats go to the libraries; everything else to the
+// system's codecs. The libraries are C++: what they throw (memory running
+// out, say) ends here, not in the caller.
 int decodeAny(LPCSTR source, LONG_PTR offsetOrLength, UINT flag, HLOCAL* infoOut, HLOCAL* bitsOut,
               SusieProgress progress, LONG_PTR data) {
-    SourceBytes bytes;
-    unsigned char head[16] = {};
-    if (openSource(source, offsetOrLength, flag, bytes) &&
-        containerFormatOfHead(head, readSource(&bytes, 0, head, sizeof head)) == ContainerFormat::WebP)
-        return decodeWebp(bytes, infoOut, bitsOut, progress, data);
+    try {
+        SourceBytes bytes;
+        unsigned char head[16] = {};
+        if (openSource(source, offsetOrLength, flag, bytes)) {
+            if (CanvasOpener open = openerOf(containerFormatOfHead(head, readSource(&bytes, 0, head, sizeof head))))
+                return decodeCanvas(bytes, open, infoOut, bitsOut, progress, data);
+        }
+    } catch (...) {
+        return kSusieNoMemory;
+    }
     return decodePicture(source, offsetOrLength, flag, infoOut, bitsOut, progress, data);
 }
 

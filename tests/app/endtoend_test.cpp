@@ -43,7 +43,7 @@ protected:
     void SetUp() override {
         CreateDirectoryA((pictures.path + "\\sub").c_str(), nullptr);
         for (const auto& [name, bytes] : kPictures) ASSERT_TRUE(writeFile(pictures.path + "\\" + name, bytes));
-        program.write("SPIDir", buildPath("plugins"));
+        program.write("SPIDir", shippedPath("plugins"));
         program.write("FastScan", "1");
         program.write("ConditionSet0.Name", "wide");
         program.write("ConditionSet0.0.width", "1280");
@@ -165,11 +165,12 @@ TEST_F(EndToEnd, AConditionEnteredInTheStripFindsAPictureThatBecomesTheWallpaper
 }
 
 // WebP, AVIF, HEIC and JPEG XL pictures are found with the Find button
-// through the shipped plug-in; a WebP shows in the preview and becomes the
-// wallpaper.
-TEST_F(EndToEnd, TheNewFormatsAreFoundAndAWebpPreviewsAndBecomesTheWallpaper) {
+// through the shipped plug-in; one of each shows in the preview turned as
+// its file says, each of the last three in turn unlike the one before it,
+// and becomes the wallpaper at the size shown.
+TEST_F(EndToEnd, TheNewFormatsAreFoundPreviewedAndBecomeTheWallpaper) {
     const std::vector<ModernPicture> all = modernPictures();
-    ASSERT_EQ(all.size(), 16u);
+    ASSERT_EQ(all.size(), 21u);
     TempFolder modern;
     for (const ModernPicture& m : all) {
         ASSERT_TRUE(CopyFileA((buildFolder("testpictures") + "modern\\" + m.name).c_str(),
@@ -183,13 +184,18 @@ TEST_F(EndToEnd, TheNewFormatsAreFoundAndAWebpPreviewsAndBecomesTheWallpaper) {
     program.addCondition("1", "1", 2);  // "<=": every picture
     program.click(CMD_FIND);
     program.waitIdle();
-    ASSERT_EQ(resultRows(), 16);
-    int row = 0;
-    while (row < 16 && program.resultText(row, 0) != "lossless.webp") ++row;
-    ASSERT_LT(row, 16);
-    for (int i = 0; i <= row; ++i) pressKey(program.resultList(), VK_DOWN);  // the focus on it
-    EXPECT_TRUE(program.waitPreviewOfQuadrants());
-    tileAndExpectWallpaper(wallpaper, 100, 70);
+    ASSERT_EQ(resultRows(), 21);
+    for (const char* name : {"lossless.webp", "rotated.heic", "rotated.avif", "rotated.jxl"}) {
+        SCOPED_TRACE(name);
+        int row = 0;
+        while (row < 21 && program.resultText(row, 0) != name) ++row;
+        ASSERT_LT(row, 21);
+        const ModernPicture& m = *std::find_if(all.begin(), all.end(), [&](const ModernPicture& p) { return p.name == name; });
+        pressKey(program.resultList(), VK_HOME);
+        for (int i = 0; i < row; ++i) pressKey(program.resultList(), VK_DOWN);  // the focus on it
+        EXPECT_TRUE(program.waitPreviewOf(m.corners)) << m.corners;
+        tileAndExpectWallpaper(wallpaper, m.width, m.height);
+    }
     finish();
 }
 

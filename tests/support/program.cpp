@@ -185,7 +185,7 @@ int reachableWithEntries(HMENU menu) {
 Program::Program() {
     exe = folder.path + "\\trawlix.exe";
     ini = folder.path + "\\trawlix.ini";
-    CopyFileA(buildPath("trawlix.exe").c_str(), exe.c_str(), FALSE);
+    CopyFileA(shippedPath("trawlix.exe").c_str(), exe.c_str(), FALSE);
 }
 
 Program::~Program() {
@@ -229,7 +229,37 @@ BOOL CALLBACK findPreviewPane(HWND window, LPARAM context) {
     return TRUE;
 }
 
-bool Program::waitPreviewOfQuadrants() {
+// The primary a screen colour is, or 0: a lossy picture's quadrants come
+// near their colours, not onto them.
+char primaryOf(COLORREF c) {
+    const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+    if (r > 200 && g < 60 && b < 60) return 'R';
+    if (g > 200 && r < 60 && b < 60) return 'G';
+    if (b > 200 && r < 60 && g < 60) return 'B';
+    return 0;
+}
+
+// Whether the red, green and blue seen on screen (their centres, x and y
+// sums over counts) lie as corners says they do.
+bool placedAs(const std::string& corners, const double (&x)[3], const double (&y)[3], const int (&count)[3]) {
+    const char* const primaries = "RGB";
+    for (int a = 0; a < 3; ++a) {
+        const size_t at = corners.find(primaries[a]);
+        if (at == std::string::npos || count[a] < 4) return false;
+        for (int b = 0; b < 3; ++b) {
+            const size_t other = corners.find(primaries[b]);
+            if (other == std::string::npos || a == b) continue;
+            // Corner index: bit 0 the column, bit 1 the row.
+            const int columns = int(at & 1) - int(other & 1), rows = int(at >> 1) - int(other >> 1);
+            const double dx = x[a] / count[a] - x[b] / count[b], dy = y[a] / count[a] - y[b] / count[b];
+            if ((columns > 0 && dx <= 0) || (columns < 0 && dx >= 0) || (rows > 0 && dy <= 0) || (rows < 0 && dy >= 0))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Program::waitPreviewOf(const std::string& corners) {
     HWND pane = nullptr;
     EnumChildWindows(mainWindow(), findPreviewPane, reinterpret_cast<LPARAM>(&pane));
     if (!pane) return false;
@@ -237,17 +267,20 @@ bool Program::waitPreviewOfQuadrants() {
         RECT r;
         GetWindowRect(pane, &r);
         HDC screen = GetDC(nullptr);
-        bool red = false, green = false, blue = false;
-        for (LONG y = r.top + 4; y < r.bottom - 4; y += 4) {
-            for (LONG x = r.left + 4; x < r.right - 4; x += 4) {
-                const COLORREF c = GetPixel(screen, x, y);
-                red |= c == RGB(255, 0, 0);
-                green |= c == RGB(0, 255, 0);
-                blue |= c == RGB(0, 0, 255);
+        double x[3] = {}, y[3] = {};
+        int count[3] = {};
+        for (LONG py = r.top + 4; py < r.bottom - 4; py += 4) {
+            for (LONG px = r.left + 4; px < r.right - 4; px += 4) {
+                const char p = primaryOf(GetPixel(screen, px, py));
+                if (!p) continue;
+                const int i = p == 'R' ? 0 : p == 'G' ? 1 : 2;
+                x[i] += px;
+                y[i] += py;
+                ++count[i];
             }
         }
         ReleaseDC(nullptr, screen);
-        if (red && green && blue) return true;
+        if (placedAs(corners, x, y, count)) return true;
         Sleep(50);
     }
     return false;

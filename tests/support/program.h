@@ -35,10 +35,11 @@ struct Program {
     // shows image (failing after the patience ran out).
     void clickCheckBox(int row);
     bool waitResultCheck(int row, int image);
-    // Waits until the preview pane shows pure red, green and blue among its
-    // pixels (as the screen shows them), the colours of the test pictures'
-    // quadrants; false when it did not within the patience.
-    bool waitPreviewOfQuadrants();
+    // Waits until the preview pane shows red, green and blue areas placed as
+    // corners says (the colours of a test picture's quadrants: top left, top
+    // right, bottom left, bottom right; R, G, B or W), as the screen shows
+    // them; false when it did not within the patience.
+    bool waitPreviewOf(const std::string& corners);
     // Expects a message box with text, answers it with button, waits until
     // it is gone.
     void answerBox(const std::string& text, int button);

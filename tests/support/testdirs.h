@@ -14,6 +14,9 @@
 std::string buildPath(const char* name);
 // The same with a trailing backslash.
 std::string buildFolder(const char* name);
+// What ships, by name: from the unpacked release folder TRAWLIX_RELEASE
+// names when it is set (the package test), else buildPath(name).
+std::string shippedPath(const char* name);
 
 // A new empty folder under the temporary folder, removed with everything in
 // it when the record ends.
@@ -37,11 +40,14 @@ std::vector<unsigned char> bmpFile(uint32_t width, uint32_t height, bool withPix
 
 // The WebP, AVIF, HEIC and JPEG XL pictures the build made with Debian's
 // encoders, in buildFolder("testpictures") + "modern", with the size a
-// viewer shows each one at (modern\sizes.txt). Empty when that is missing.
+// viewer shows each one at and the colours of its quadrants as shown (top
+// left, top right, bottom left, bottom right: R, G, B or W) (modern\sizes.txt).
+// Empty when that is missing.
 struct ModernPicture {
     std::string name;
     uint32_t width;
     uint32_t height;
+    std::string corners;
 };
 std::vector<ModernPicture> modernPictures();
 

@@ -20,6 +20,12 @@ std::string buildFolder(const char* name) {
     return buildPath(name) + "\\";
 }
 
+std::string shippedPath(const char* name) {
+    char release[MAX_PATH];
+    const DWORD got = GetEnvironmentVariableA("TRAWLIX_RELEASE", release, sizeof release);
+    return got > 0 && got < sizeof release ? std::string(release) + "\\" + name : buildPath(name);
+}
+
 TempFolder::TempFolder() {
     static int serial = 0;
     char temp[MAX_PATH];
@@ -108,12 +114,12 @@ std::map<std::string, std::string> folderFiles(const std::string& folder) {
 std::vector<ModernPicture> modernPictures() {
     std::vector<ModernPicture> pictures;
     const std::string sizes = readFile(buildFolder("testpictures") + "modern\\sizes.txt");
-    char name[64];
+    char name[64], corners[8];
     unsigned width = 0, height = 0;
     int used = 0;
-    for (const char* line = sizes.c_str(); sscanf(line, "%63s %u %u%n", name, &width, &height, &used) == 3;
-         line += used)
-        pictures.push_back(ModernPicture{name, width, height});
+    for (const char* line = sizes.c_str();
+         sscanf(line, "%63s %u %u %7s%n", name, &width, &height, corners, &used) == 4; line += used)
+        pictures.push_back(ModernPicture{name, width, height, corners});
     return pictures;
 }
 
