@@ -35,6 +35,31 @@ run() {  # quiet unless the step fails
   fi
 }
 
+# What the plug-in's build needs changed in a source, once, as it is unpacked.
+adapt_source() {  # PACKAGE DIR
+  local source=$2
+  case "$1" in
+    jpeg-xl)
+      # Debian's source leaves out the colour-management libraries, which only
+      # the encoder and the tools compile; empty stand-ins let the configure
+      # step pass without them.
+      mkdir -p "$source/third_party/skcms"
+      touch "$source"/third_party/skcms/{skcms.h,skcms.cc,LICENSE}
+      ;;
+    libde265)
+      # On Windows the decoder guards every block's progress with a kernel mutex
+      # and event, made and closed per block: a server round trip each under
+      # Wine, some 1,500 for a 1080p picture, more than its decode. MinGW's
+      # POSIX threads take them in user space until two threads contend.
+      sed -i 's|^#ifndef _WIN32$|#if !defined(_WIN32) \|\| defined(__MINGW32__)|' \
+        "$source/libde265/threads.h" "$source/libde265/threads.cc"
+      # The library carries an encoder too; the plug-in only decodes.
+      sed -i -e '/^add_subdirectory (encoder)$/d' -e 's/ ${ENCODER_OBJECTS}//' -e '/^  en265.cc$/d' \
+        "$source/libde265/CMakeLists.txt"
+      ;;
+  esac
+}
+
 # The sources, unpacked with Debian's patches applied.
 mkdir -p "$work"
 source_dir() {  # PACKAGE
@@ -52,6 +77,7 @@ source_dir() {  # PACKAGE
         exit 1
       fi
     fi
+    adapt_source "$1" "$work/$1-$upstream"
   fi
   echo "$work/$1-$upstream"
 }
@@ -62,14 +88,15 @@ static="-DLIBDE265_STATIC_BUILD -DLIBHEIF_STATIC_BUILD -DHWY_STATIC_DEFINE -DJXL
 # A toolchain file per processor: the project's, finding what this script
 # installed, with a realigned stack on 32-bit (Win32 callers keep 4-byte
 # stack alignment; SIMD code spills to 16-byte slots).
-toolchain_for() {  # PROCESSOR PREFIX
-  local file="$work/toolchain-$1.cmake" flags=""
-  [ "$1" = i686 ] && flags="-mstackrealign"
+# $cxx_extra: more C++ flags for one library.
+toolchain_for() {  # NAME PROCESSOR PREFIX
+  local file="$work/toolchain-$1-$2.cmake" flags=""
+  [ "$2" = i686 ] && flags="-mstackrealign"
   cat >"$file" <<EOF
-include("$root/cmake/mingw-$1.cmake")
-list(APPEND CMAKE_FIND_ROOT_PATH "$2")
+include("$root/cmake/mingw-$2.cmake")
+list(APPEND CMAKE_FIND_ROOT_PATH "$3")
 set(CMAKE_C_FLAGS_INIT "$flags $static")
-set(CMAKE_CXX_FLAGS_INIT "$flags $static")
+set(CMAKE_CXX_FLAGS_INIT "$flags $static ${cxx_extra:-}")
 EOF
   echo "$file"
 }
@@ -80,8 +107,10 @@ cmake_build() {  # NAME PROCESSOR SOURCE TARGETS -- CMAKE_ARGS...
   local prefix tree
   prefix=$(prefix_of "$processor")
   tree="$work/build-$name-$processor"
+  # -O2 rather than CMake's -O3 for Release: as fast here, and quicker to build.
   run cmake -S "$source" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$(toolchain_for "$processor" "$prefix")" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+    -DCMAKE_TOOLCHAIN_FILE="$(toolchain_for "$name" "$processor" "$prefix")" -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF "$@"
   # shellcheck disable=SC2086
   run cmake --build "$tree" --target $targets -- -j2
@@ -113,11 +142,12 @@ build_highway() {
 build_jpeg_xl() {
   local source tree
   source=$(source_dir jpeg-xl)
-  # Debian's source leaves out the colour-management libraries, which only
-  # the encoder and the tools compile; empty stand-ins let the configure
-  # step pass without them.
-  mkdir -p "$source/third_party/skcms"
-  touch "$source"/third_party/skcms/{skcms.h,skcms.cc,LICENSE}
+  # Highway compiles each vector routine once per x86 target, chosen at run
+  # time: SSE4 and AVX2, and plain code for older processors, are enough for
+  # this decoder. Defined in a header, out of the shell's way; libjxl then
+  # leaves the choice alone.
+  echo '#define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_AVX3 | HWY_AVX3_DL)' >"$work/hwy-targets.h"
+  local cxx_extra="-include $work/hwy-targets.h"
   tree=$(cmake_build jpeg-xl "$1" "$source" "jxl_dec-static" -- -DJPEGXL_FORCE_SYSTEM_BROTLI=ON \
     -DJPEGXL_FORCE_SYSTEM_HWY=ON -DJPEGXL_ENABLE_TOOLS=OFF -DJPEGXL_ENABLE_BENCHMARK=OFF \
     -DJPEGXL_ENABLE_EXAMPLES=OFF -DJPEGXL_ENABLE_MANPAGES=OFF -DJPEGXL_ENABLE_DOXYGEN=OFF \
@@ -162,7 +192,7 @@ cpu_family = '$([ "$1" = i686 ] && echo x86 || echo x86_64)'
 cpu = '$1'
 endian = 'little'
 EOF
-  run meson setup "$tree" "$source" --cross-file "$cross" --prefix "$2" --libdir lib --buildtype release \
+  run meson setup "$tree" "$source" --cross-file "$cross" --prefix "$2" --libdir lib -Doptimization=2 -Ddebug=false -Db_ndebug=true \
     -Ddefault_library=static -Denable_tools=false -Denable_tests=false -Denable_examples=false \
     -Denable_docs=false -Dbitdepths=8,16 -Dlogging=false
   run ninja -C "$tree" -j2 install
@@ -180,18 +210,27 @@ build_libheif() {
   mkdir -p "$2/licenses/libheif" && cp "$source/COPYING" "$2/licenses/libheif/"
 }
 
-# Only what is installed here is found: no host .pc file leaks in.
-export PKG_CONFIG_LIBDIR
-for processor in "$@"; do
-  prefix=$(prefix_of "$processor")
-  [ -f "$prefix/stamp" ] && continue
-  PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
+# Each processor's libraries, one after another (each needs the ones
+# before it); only what is installed here is found, no host .pc file.
+build_processor() {  # PROCESSOR
+  local prefix
+  prefix=$(prefix_of "$1")
+  export PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig"
   for library in brotli highway jpeg_xl libde265 dav1d libheif; do
     [ -f "$prefix/stamp-$library" ] && continue
-    echo "build-codecs: building $library for $processor"
-    "build_$library" "$processor" "$prefix"
+    echo "build-codecs: building $library for $1"
+    "build_$library" "$1" "$prefix"
     touch "$prefix/stamp-$library"
   done
   touch "$prefix/stamp"
+}
+
+# The sources first, then each processor's libraries (side by side the two
+# processors took longer: they fight over two cores).
+for package in brotli highway jpeg-xl libde265 dav1d libheif; do source_dir "$package" >/dev/null; done
+for processor in "$@"; do
+  [ -f "$(prefix_of "$processor")/stamp" ] && continue
+  mkdir -p "$(prefix_of "$processor")"
+  build_processor "$processor"
 done
 rm -rf "$work"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Packs a release zip per Windows build tree (target: win32, x64: win64;
 # default both): trawlix.exe, its plug-ins, the user's guide and licenses/,
-# the bundle's files but not its sample pictures, into
-# build/dist/trawlix-VERSION-win32.zip and -win64.zip. Builds first.
+# the bundle's files but not its sample pictures, the executables stripped
+# of their symbols, into build/dist/trawlix-VERSION-win32.zip and
+# -win64.zip. Builds first.
 # Prints each zip's path. Usage: scripts/package.sh [target|x64]...
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,17 +13,18 @@ version=$(sed -n 's/^ *VALUE "ProductVersion", "\([0-9]*\.[0-9]*\.[0-9]*\)\.[0-9
 mkdir -p "$root/build/dist"
 for tree in "$@"; do
   case "$tree" in
-    target) name=win32 ;;
-    x64) name=win64 ;;
+    target) name=win32 strip=i686-w64-mingw32-strip ;;
+    x64) name=win64 strip=x86_64-w64-mingw32-strip ;;
     *) echo "package: no tree $tree" >&2; exit 2 ;;
   esac
   bundle="$root/build/$tree/bundle"
   cmake --build "$root/build/$tree" --target bundle -- -j2 >/dev/null
   zip="$root/build/dist/trawlix-$version-$name.zip"
   rm -f "$zip"
-  /usr/bin/python3 - "$bundle" "$zip" "trawlix-$version" <<'PY'
-import os, sys, zipfile
-bundle, target, top = sys.argv[1:]
+  /usr/bin/python3 - "$bundle" "$zip" "trawlix-$version" "$strip" <<'PY'
+import os, subprocess, sys, tempfile, zipfile
+bundle, target, top, strip = sys.argv[1:]
+scratch = tempfile.mkdtemp()
 with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
     for part in ("trawlix.exe", "trawlix.txt", "plugins", "licenses"):
         path = os.path.join(bundle, part)
@@ -31,7 +33,13 @@ with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
         if not files:
             sys.exit("package: %s is missing from %s" % (part, bundle))
         for f in files:
-            z.write(f, os.path.join(top, os.path.relpath(f, bundle)))
+            if f.endswith((".exe", ".spi", ".sph")):
+                stripped = os.path.join(scratch, os.path.basename(f))
+                subprocess.run([strip, "-o", stripped, f], check=True)
+                f, name = stripped, os.path.relpath(f, bundle)
+            else:
+                name = os.path.relpath(f, bundle)
+            z.write(f, os.path.join(top, name))
 PY
   echo "$zip"
 done
