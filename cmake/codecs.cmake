@@ -20,17 +20,12 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${script}")
 file(READ "${script}" text)
 string(SHA1 id "${pins}${text}")
 string(SUBSTRING "${id}" 0 10 id)
-set(TRAWLIX_DEPS_ROOT "/opt/trawlix-deps" CACHE PATH "Where the libraries built from Debian sources live")
+include(${CMAKE_CURRENT_LIST_DIR}/prebuilt.cmake)
 set(TRAWLIX_CODECS_PREFIX "${TRAWLIX_DEPS_ROOT}/codecs-${id}/${CMAKE_SYSTEM_PROCESSOR}")
-if(NOT EXISTS "${TRAWLIX_CODECS_PREFIX}/stamp")
-  message(FATAL_ERROR "The picture decoders are not built for ${CMAKE_SYSTEM_PROCESSOR} "
-                      "(${TRAWLIX_CODECS_PREFIX}): run scripts/install-deps.sh as root")
-endif()
-add_library(trawlix_codecs INTERFACE)
-target_include_directories(trawlix_codecs SYSTEM INTERFACE "${TRAWLIX_CODECS_PREFIX}/include")
-target_compile_definitions(trawlix_codecs INTERFACE LIBHEIF_STATIC_BUILD LIBDE265_STATIC_BUILD HWY_STATIC_DEFINE
-                                                    JXL_STATIC_DEFINE)
 # Each library before what it uses: brotli's common part after its decoder.
 set(lib "${TRAWLIX_CODECS_PREFIX}/lib")
-target_link_libraries(trawlix_codecs INTERFACE "${lib}/libheif.a" "${lib}/libde265.a" "${lib}/libdav1d.a"
-                      "${lib}/libjxl_dec.a" "${lib}/libhwy.a" "${lib}/libbrotlidec.a" "${lib}/libbrotlicommon.a")
+trawlix_prebuilt(trawlix_codecs "${TRAWLIX_CODECS_PREFIX}" "The picture decoders"
+                 "${lib}/libheif.a" "${lib}/libde265.a" "${lib}/libdav1d.a" "${lib}/libjxl_dec.a" "${lib}/libhwy.a"
+                 "${lib}/libbrotlidec.a" "${lib}/libbrotlicommon.a")
+target_compile_definitions(trawlix_codecs INTERFACE LIBHEIF_STATIC_BUILD LIBDE265_STATIC_BUILD HWY_STATIC_DEFINE
+                                                    JXL_STATIC_DEFINE)
