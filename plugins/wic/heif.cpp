@@ -30,8 +30,8 @@ bool ok(heif_error e) {
 }
 
 // The primary picture decoded to interleaved 8-bit RGB(A) in s.image; its
-// size checked first.
-bool heifDecode(HeifState& s, const unsigned char* bytes, size_t length, uint64_t maxBytes, bool& alpha) {
+// size, checked first, and its channels go to the canvas.
+bool heifDecode(HeifState& s, const unsigned char* bytes, size_t length, uint64_t maxBytes, Canvas& canvas) {
     s.context = heif_context_alloc();
     if (!s.context || !ok(heif_context_read_from_memory_without_copy(s.context, bytes, length, nullptr)) ||
         !ok(heif_context_get_primary_image_handle(s.context, &s.handle)))
@@ -39,7 +39,10 @@ bool heifDecode(HeifState& s, const unsigned char* bytes, size_t length, uint64_
     // The size as shown, turns applied: what the output will be.
     const int width = heif_image_handle_get_width(s.handle), height = heif_image_handle_get_height(s.handle);
     if (width <= 0 || height <= 0 || !canvasFits(uint64_t(width), uint64_t(height), maxBytes)) return false;
-    alpha = heif_image_handle_has_alpha_channel(s.handle) != 0;
+    canvas.width = uint32_t(width);
+    canvas.height = uint32_t(height);
+    const bool alpha = heif_image_handle_has_alpha_channel(s.handle) != 0;
+    canvas.channels = alpha ? 4 : 3;
     heif_decoding_options* options = heif_decoding_options_alloc();
     if (!options) return false;
     options->convert_hdr_to_8bit = 1;
@@ -57,16 +60,16 @@ bool heifDecode(HeifState& s, const unsigned char* bytes, size_t length, uint64_
 bool heifOpen(const unsigned char* bytes, size_t length, uint64_t maxBytes, Canvas& canvas) {
     canvas = {};
     HeifState s = {};
-    bool alpha = false;
     int stride = 0;
-    const uint8_t* pixels = nullptr;
-    if (!heifDecode(s, bytes, length, maxBytes, alpha) ||
-        !(pixels = heif_image_get_plane_readonly(s.image, heif_channel_interleaved, &stride)) || stride <= 0) {
+    if (!heifDecode(s, bytes, length, maxBytes, canvas) ||
+        !(canvas.pixels = heif_image_get_plane_readonly(s.image, heif_channel_interleaved, &stride)) || stride <= 0) {
         heifFree(s);
+        canvas = {};
         return false;
     }
-    const uint32_t width = uint32_t(heif_image_get_width(s.image, heif_channel_interleaved));
-    const uint32_t height = uint32_t(heif_image_get_height(s.image, heif_channel_interleaved));
-    canvas = {pixels, size_t(stride), width, height, uint8_t(alpha ? 4 : 3), true, heifRelease, new HeifState(s)};
+    canvas.stride = size_t(stride);
+    canvas.redFirst = true;
+    canvas.release = heifRelease;
+    canvas.owner = new HeifState(s);
     return true;
 }

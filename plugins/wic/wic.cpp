@@ -150,11 +150,15 @@ SHORT bitsPerPixel(Decoding& d) {
     return static_cast<SHORT>(bits);
 }
 
-// Blends one row of BGRA over white into BGR.
-void blendRow(const BYTE* from, BYTE* to, UINT width) {
+// Blends one row of four-byte pixels (alpha last; red at index red, blue at
+// 2 - red) over white into BGR.
+void blendRow(const BYTE* from, BYTE* to, UINT width, int red = 2) {
+    const int blue = 2 - red;
     for (UINT x = 0; x < width; ++x, from += 4, to += kOutputBytes) {
-        UINT alpha = from[3];
-        for (int c = 0; c < 3; ++c) to[c] = static_cast<BYTE>((from[c] * alpha + 255 * (255 - alpha)) / 255);
+        const UINT alpha = from[3], white = 255 * (255 - alpha);
+        to[0] = static_cast<BYTE>((from[blue] * alpha + white) / 255);
+        to[1] = static_cast<BYTE>((from[1] * alpha + white) / 255);
+        to[2] = static_cast<BYTE>((from[red] * alpha + white) / 255);
     }
 }
 
@@ -162,19 +166,14 @@ void blendRow(const BYTE* from, BYTE* to, UINT width) {
 // blue swapped where red comes first.
 void canvasRow(const Canvas& canvas, const BYTE* from, BYTE* to) {
     const int red = canvas.redFirst ? 0 : 2, blue = 2 - red;
-    if (canvas.channels == 3) {
-        for (UINT x = 0; x < canvas.width; ++x, from += 3, to += kOutputBytes) {
-            to[0] = from[blue];
-            to[1] = from[1];
-            to[2] = from[red];
-        }
+    if (canvas.channels == 4) {
+        blendRow(from, to, canvas.width, red);
         return;
     }
-    for (UINT x = 0; x < canvas.width; ++x, from += 4, to += kOutputBytes) {
-        const UINT alpha = from[3], white = 255 * (255 - alpha);
-        to[0] = static_cast<BYTE>((from[blue] * alpha + white) / 255);
-        to[1] = static_cast<BYTE>((from[1] * alpha + white) / 255);
-        to[2] = static_cast<BYTE>((from[red] * alpha + white) / 255);
+    for (UINT x = 0; x < canvas.width; ++x, from += 3, to += kOutputBytes) {
+        to[0] = from[blue];
+        to[1] = from[1];
+        to[2] = from[red];
     }
 }
 
