@@ -23,6 +23,7 @@
 #include "search/condition.h"
 #include "search/scan.h"
 #include "spi/plugins.h"
+#include "spi/route.h"
 #include "ui/divider.h"
 #include "ui/launch.h"
 #include "ui/lists.h"
@@ -116,7 +117,13 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     ShowWindow(window, SW_SHOW);
     conditionRowAdd(mainState(window)->conditionList, Condition{1920, 1080, 0});
-    if (!spiLoadAll(argv[2])) fprintf(stderr, "search_bench: no plug-in in %s\n", argv[2]);
+    // The plug-ins run in their host, as in the program; the hosts lie in
+    // the build tree, above this program's folder.
+    char hosts[MAX_PATH];
+    GetModuleFileNameA(nullptr, hosts, sizeof hosts);
+    *strrchr(hosts, '\\') = '\0';
+    strrchr(hosts, '\\')[1] = '\0';
+    if (!spiLoadHosted(argv[2], 10000, hosts)) fprintf(stderr, "search_bench: no plug-in in %s\n", argv[2]);
 
     unsigned files = 0;
     if (argc > 3) {
@@ -149,6 +156,7 @@ int main(int argc, char** argv) {
         printf("%s: %u files, %d rows, %.3f s, %.0f files/s, peak working set %.1f MB\n", argv[3], files, rows, took,
                files / took, memory.PeakWorkingSetSize / 1048576.0);
         fflush(stdout);
+        spiHostsEnd();
         ExitProcess(0);
     }
     char sizes[MAX_PATH];
@@ -187,5 +195,6 @@ int main(int argc, char** argv) {
     printf("repeated search: fast ratio %.2f, plug-in ratio %.2f; listing-only walk ratio %.2f\n",
            median(bare) / median(fastAgain), median(bare) / median(pluginAgain), median(bare) / median(listing));
     fflush(stdout);
+    spiHostsEnd();
     ExitProcess(0);
 }

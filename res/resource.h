@@ -61,6 +61,7 @@
 #define IDS_SEARCH_DIR_FAILED 3027
 #define IDS_PLUGIN_FAULTED 3028
 #define IDS_ACTION_STOPPED 3029
+#define IDS_PLUGIN_HUNG 3030
 
 // Toolbar commands; each button's tooltip is the string of the same id.
 #define CMD_ADD_CONDITION 40001

@@ -20,6 +20,8 @@
 #define KIND_FULL_RECORD 11  // "FULL" files: 1920 x 1080; needs and fills every byte of the record
 #define KIND_DEPTH 12      // "DPTH" files: 3 x 2, decoded at the depth and compression in bytes 4 and 5
 #define KIND_FAULTY 13     // "TWIN" files: 640 x 480; faults where TESTSPI_FAULT says ("entry:way")
+#define KIND_HANGING 14    // "TWIN" files: GetPictureInfo and GetPicture never return
+#define KIND_SYSTEM_FAULT 15  // "TWIN" files: GetPictureInfo and GetPicture hand msvcrt's strlen a bad pointer
 
 #ifndef TESTSPI_KIND
 #error TESTSPI_KIND names the behaviour
@@ -53,7 +55,7 @@ bool claims(const unsigned char* head) {
     (void)head;
     return true;
 #elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_TWIN_BLUE || TESTSPI_KIND == KIND_LONG_NAME || \
-    TESTSPI_KIND == KIND_FAULTY
+    TESTSPI_KIND == KIND_FAULTY || TESTSPI_KIND == KIND_HANGING || TESTSPI_KIND == KIND_SYSTEM_FAULT
     return tagged(head, "TWIN");
 #elif TESTSPI_KIND == KIND_SLOPPY
     return tagged(head, "SLOP");
@@ -169,6 +171,22 @@ void faultIf(const char* entry) {
 void faultIf(const char*) {}
 #endif
 
+// Where an old plug-in goes wrong outside its own code: a call that never
+// returns, or a system library's routine handed a bad pointer.
+[[maybe_unused]] void misbehave() {
+#if TESTSPI_KIND == KIND_HANGING
+    // Says where it hangs first, when TESTSPI_HANG_MARK names a file.
+    char mark[MAX_PATH];
+    if (GetEnvironmentVariableA("TESTSPI_HANG_MARK", mark, sizeof mark))
+        CloseHandle(CreateFileA(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    Sleep(INFINITE);
+#elif TESTSPI_KIND == KIND_SYSTEM_FAULT
+    typedef size_t(__cdecl * Strlen)(const char*);
+    auto length = reinterpret_cast<Strlen>(reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("msvcrt.dll"), "strlen")));
+    if (length) configCalls += static_cast<int>(length(reinterpret_cast<const char*>(0x10)));
+#endif
+}
+
 }  // namespace
 
 EXPORT int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int bufferLength) {
@@ -196,6 +214,7 @@ EXPORT int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR source) {
 #if TESTSPI_KIND != KIND_NO_EXPORT
 EXPORT int WINAPI GetPictureInfo(LPCSTR, LONG_PTR, UINT, SusiePictureInfo* info) {
     faultIf("GetPictureInfo");
+    misbehave();
 #if TESTSPI_KIND == KIND_FAULTY
     info->width = 640;
     info->height = 480;
@@ -245,6 +264,7 @@ EXPORT int WINAPI GetPicture([[maybe_unused]] LPCSTR path, LONG_PTR, UINT, HLOCA
                              SusieProgress progress, LONG_PTR data) {
     if (progress) progress(0, 1, data);
     faultIf("GetPicture");
+    misbehave();
 #if TESTSPI_KIND == KIND_DEPTH
     return depthPicture(path, info, bits);
 #elif TESTSPI_KIND == KIND_TWIN_RED || TESTSPI_KIND == KIND_LONG_NAME

@@ -9,6 +9,7 @@
 #include "dialogs/dirprompt.h"
 #include "resource.h"
 #include "spi/plugins.h"
+#include "spi/route.h"
 #include "ui/divider.h"
 #include "ui/mainwnd.h"
 #include "ui/pikture.h"
@@ -21,9 +22,15 @@ void fatal(int textId) {
     resMessageBox(nullptr, textId, kCaptionFatal, MB_OK | MB_ICONERROR);
 }
 
+// A plug-in call that takes longer than this many seconds is taken for hung
+// (PluginTimeLimit in the settings file; 0 or none: this default).
+constexpr int kPluginTimeLimitSeconds = 10;
+
 // Asks for the plug-in directory until one yields plug-ins or the user goes
 // on without: the prompt when SPIDir is empty, the warning when nothing loads.
 void loadPlugins(const char* iniPath) {
+    UINT seconds = GetPrivateProfileIntA(kIniSection, "PluginTimeLimit", kPluginTimeLimitSeconds, iniPath);
+    const DWORD limitMs = (seconds ? (seconds < 3600 ? seconds : 3600) : kPluginTimeLimitSeconds) * 1000;
     for (;;) {
         GetPrivateProfileStringA(kIniSection, "SPIDir", "", appSettings.SPIDir,
                                  sizeof appSettings.SPIDir, iniPath);
@@ -38,7 +45,7 @@ void loadPlugins(const char* iniPath) {
             }
             textFree(chosen);
         }
-        if (spiLoadAll(appSettings.SPIDir)) return;
+        if (spiLoadHosted(appSettings.SPIDir, limitMs)) return;
         if (resMessageBox(nullptr, IDS_NO_PLUGIN, kCaptionWarning, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
             return;
         WritePrivateProfileStringA(kIniSection, "SPIDir", nullptr, iniPath);
@@ -71,6 +78,7 @@ void runMainWindow() {
     // A worker still running would use the settings and plug-in records freed below.
     mainWorkerStopAndWait(window);
     settingsSave(1);
+    spiHostsEnd();
     spiListFree(spiList);
     spiList = nullptr;
 }

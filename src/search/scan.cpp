@@ -12,6 +12,7 @@
 #include "search/sizestore.h"
 #include "search/sortkey.h"
 #include "spi/plugins.h"
+#include "spi/route.h"
 
 namespace {
 
@@ -33,6 +34,12 @@ constexpr uint64_t kSizeEntryLimit = 4000000;
 constexpr uint32_t kMaxRememberedPlugins = 255;
 // A store file larger than this is not read (the 32-bit address space).
 constexpr uint64_t kSizeStoreMaxBytes = 1ull << 30;
+// A folder's files wait for their rows in groups of at most this many, so
+// the plug-ins are asked about a group at once (a host answers it in one
+// round trip) and the rows still come in listing order.
+constexpr uint32_t kPendingFiles = 256;
+
+struct PendingFiles;
 
 // What the walk keeps for one run, beside its request.
 struct ScanWalk {
@@ -55,6 +62,7 @@ struct ScanWalk {
     // The plug-ins enabled at the start, in asking order.
     SusiePlugin* plugins[kMaxRememberedPlugins];
     uint32_t pluginCount;
+    PendingFiles* pending;  // heap
 };
 
 bool excluded(const ScanRequest& r, const char* directory) {
@@ -181,32 +189,21 @@ bool pluginSetChanged(const ScanWalk& w) {
     return false;
 }
 
-// The plug-in walk over the file's header: the first enabled plug-in whose
-// size matches a condition wins; one that knows the file but reports a size
-// matching nothing does not end the walk. What the plug-ins asked said is
-// remembered when at most one of them knew the file.
-void readPlugins(ScanWalk& w, const char* name, FileResult& r) {
-    HANDLE file = openPicture(name, r);
-    if (file == INVALID_HANDLE_VALUE) return;
-    unsigned char header[kSusieHeaderSize];
-    spiReadHeader(file, header);
-    CloseHandle(file);
-    uint32_t knew = 0;
-    r.facts = SizeFacts{0, 0, 0, 0xFF, 0};
-    for (uint32_t i = 0; i < w.pluginCount && !r.matched; ++i) {
-        SusiePlugin* p = w.plugins[i];
-        if (!p->enabled) continue;
-        r.facts.asked = static_cast<uint8_t>(i + 1);
-        PictureSize size;
-        if (!spiPictureSize(*p, name, header, size, w.owner)) continue;
-        if (++knew == 1) r.facts = SizeFacts{size.width, size.height, 1, static_cast<uint8_t>(i), r.facts.asked};
-        if (sizeMatches(w, size.width, size.height)) {
-            r.matched = true;
-            r.size = size;
-            r.by = p;
-        }
+// What the plug-ins made of a file: the first enabled plug-in whose size
+// matches a condition wins; one that knows the file but reports a size
+// matching nothing does not end the asking. What they said is remembered
+// when at most one of them knew the file.
+void takeAnswer(const ScanWalk& w, const SpiSizeAnswer& a, FileResult& r) {
+    r.opened = a.opened != 0;
+    const bool knew = a.knew != 0;
+    r.facts = SizeFacts{knew ? a.firstWidth : 0, knew ? a.firstHeight : 0, knew, knew ? a.firstKnew : kSpiNone,
+                        a.asked};
+    r.matched = a.matchedBy != kSpiNone && a.matchedBy < w.pluginCount;
+    if (r.matched) {
+        r.size = PictureSize{a.width, a.height};
+        r.by = w.plugins[a.matchedBy];
     }
-    r.rememberable = knew <= 1 && !pluginSetChanged(w);
+    r.rememberable = a.knew <= 1 && !a.unsure && !pluginSetChanged(w);
 }
 
 // The outcome from what was remembered, when that decides it: the same
@@ -238,21 +235,27 @@ uint64_t fileTime(const FILETIME& t) {
     return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
 }
 
-void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory, SizeDir& dir) {
-    const char* name = found.cFileName;
-    const uint64_t bytes = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
-    const uint64_t written = fileTime(found.ftLastWriteTime);
-    FileResult r = {};
-    SizeFacts facts;
-    if (!(w.remember && sizeDirFind(dir, name, bytes, written, w.reader, facts) && replay(w, facts, r))) {
-        r = {};
-        if (w.request->fastScan) {
-            readFast(w, name, r);
-        } else {
-            readPlugins(w, name, r);
-        }
-    }
-    if (w.remember && r.opened && r.rememberable) sizeDirRemember(dir, name, bytes, written, w.reader, r.facts);
+// A file met in the listing, waiting for its row.
+struct PendingFile {
+    char name[kPathSize];
+    uint64_t bytes, written;
+    DWORD sizeLow;
+    bool settled;  // result holds what the readers made of it
+    FileResult result;
+};
+
+struct PendingFiles {
+    uint32_t count;
+    PendingFile files[kPendingFiles];
+    // The names of the files still to settle, and what the plug-ins said.
+    const char* names[kPendingFiles];
+    SpiSizeAnswer answers[kPendingFiles];
+};
+
+// The row of a settled file, remembered first where that holds.
+void emitFile(ScanWalk& w, const PendingFile& f, const char* directory, SizeDir& dir) {
+    const FileResult& r = f.result;
+    if (w.remember && r.opened && r.rememberable) sizeDirRemember(dir, f.name, f.bytes, f.written, w.reader, r.facts);
 
     if (!r.matched && !w.request->listAll) return;
     char picture[32] = "";
@@ -265,10 +268,66 @@ void scanFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* directory,
         pictureText = "---";
     }
     char fileSize[16];
-    snprintf(fileSize, sizeof fileSize, "%d", static_cast<int32_t>(found.nFileSizeLow));
-    addRow(w, RowTexts{name, pictureText, fileSize, directory, r.by ? r.by->fileName : ""});
+    snprintf(fileSize, sizeof fileSize, "%d", static_cast<int32_t>(f.sizeLow));
+    addRow(w, RowTexts{f.name, pictureText, fileSize, directory, r.by ? r.by->fileName : ""});
     ++w.fileCount;
-    w.byteTotal += found.nFileSizeLow;
+    w.byteTotal += f.sizeLow;
+}
+
+bool stopAsked(void* walk) {
+    return stopDue(*static_cast<ScanWalk*>(walk));
+}
+
+// Asks the plug-ins about the waiting files not yet settled (here: the
+// current directory's full name), then hands every file's row over in
+// listing order. asking false: the user stopped, and the waiting files go
+// unlisted. Returns false when the user stopped meanwhile.
+bool settlePending(ScanWalk& w, const char* here, const char* directory, SizeDir& dir, bool asking) {
+    PendingFiles& p = *w.pending;
+    if (!asking) {
+        p.count = 0;
+        return true;
+    }
+    uint32_t waiting = 0;
+    for (uint32_t i = 0; i < p.count; ++i)
+        if (!p.files[i].settled) p.names[waiting++] = p.files[i].name;
+    uint32_t answered = 0;
+    if (waiting)
+        answered = spiSizes(w.plugins, w.pluginCount, here, p.names, waiting, w.request->conditions,
+                            w.request->conditionCount, p.answers, w.owner, stopAsked, &w);
+    uint32_t next = 0;
+    bool going = answered == waiting;
+    for (uint32_t i = 0; i < p.count && going; ++i) {
+        PendingFile& f = p.files[i];
+        if (!f.settled) takeAnswer(w, p.answers[next++], f.result);
+        emitFile(w, f, directory, dir);
+        // A hand-over of rows the window took as the moment to stop.
+        going = !*w.request->ticket.cancel;
+    }
+    p.count = 0;
+    return going;
+}
+
+// Settles the file at once where the remembered sizes or the fast reader
+// can; the plug-ins are asked later, for a group.
+bool queueFile(ScanWalk& w, const WIN32_FIND_DATAA& found, const char* here, const char* directory, SizeDir& dir) {
+    PendingFile& f = w.pending->files[w.pending->count++];
+    strCopyFit(f.name, sizeof f.name, found.cFileName);
+    f.bytes = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    f.written = fileTime(found.ftLastWriteTime);
+    f.sizeLow = found.nFileSizeLow;
+    f.result = {};
+    SizeFacts facts;
+    f.settled = w.remember && sizeDirFind(dir, f.name, f.bytes, f.written, w.reader, facts) && replay(w, facts, f.result);
+    if (!f.settled) {
+        f.result = {};
+        if (w.request->fastScan) {
+            readFast(w, f.name, f.result);
+            f.settled = true;
+        }
+    }
+    if (w.pending->count < kPendingFiles) return true;
+    return settlePending(w, here, directory, dir, true);
 }
 
 bool isDotEntry(const char* name) {
@@ -294,6 +353,8 @@ int scanDirectory(ScanWalk& w) {
     if (got == 0 || got >= sizeof directory) return 1;
     SizeDir dir = {};
     if (w.remember) sizeDirOpen(w.store, dir, directory);  // by its own name, before any lower-casing
+    char here[kPathSize];  // the same, for a plug-in host
+    strCopyFit(here, sizeof here, directory);
     int result = 1;
     bool walked = false;
     if (w.request->excludeCount) {
@@ -314,16 +375,24 @@ int scanDirectory(ScanWalk& w) {
                 }
                 if (isDotEntry(found.cFileName)) continue;
                 if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && w.request->recurse) {
-                    if (!scanSubdirectory(w, found.cFileName)) {
+                    // The files met so far get their rows before the subdirectory's.
+                    if (!settlePending(w, here, directory, dir, true) || !scanSubdirectory(w, found.cFileName)) {
                         result = 0;
                         break;
                     }
                     continue;
                 }
-                scanFile(w, found, directory, dir);
+                if (!queueFile(w, found, here, directory, dir)) {
+                    result = 0;
+                    break;
+                }
             } while (FindNextFileA(listing, &found));
             walked = result && GetLastError() == ERROR_NO_MORE_FILES;
             FindClose(listing);
+            if (!settlePending(w, here, directory, dir, result != 0)) {
+                result = 0;
+                walked = false;
+            }
         }
     }
     // Only a directory listed to its end replaces what was remembered of it.
@@ -432,6 +501,7 @@ void scanRun(const ScanRequest& request) {
     w.lastStatus = w.poll.lastKeyTest - kStatusMs;  // the first directory shows at once
     w.flushMs = kFlushMs;
     w.batch = static_cast<RowBatch*>(textAlloc(sizeof(RowBatch)));
+    w.pending = static_cast<PendingFiles*>(textAlloc(sizeof(PendingFiles)));
     for (SusiePlugin* p = spiList; p && w.pluginCount < kMaxRememberedPlugins; p = p->next) {
         if (p->enabled) w.plugins[w.pluginCount++] = p;
     }
@@ -445,7 +515,7 @@ void scanRun(const ScanRequest& request) {
     DWORD got = GetCurrentDirectoryA(sizeof saved, saved);
     bool restore = got > 0 && got < sizeof saved;
     // The launcher checked the directory; one that vanished since is not walked.
-    if (SetCurrentDirectoryA(request.directory) && w.batch) {
+    if (SetCurrentDirectoryA(request.directory) && w.batch && w.pending) {
         w.batch->used = 1;
         scanDirectory(w);
         flushRows(w, true);
@@ -453,6 +523,7 @@ void scanRun(const ScanRequest& request) {
     reportTotals(w);
     if (restore) SetCurrentDirectoryA(saved);
     if (stored) storeFilesClose(files, request.sizesPath, w.remember && sizeStoreFinish(w.store));
+    textFree(w.pending);
     textFree(w.batch);
 }
 

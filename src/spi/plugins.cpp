@@ -47,6 +47,7 @@ SusiePlugin* loadCandidate(const char* name) {
     plugin->GetPictureInfo = exportOf<SusieGetPictureInfo>(module, "GetPictureInfo");
     plugin->GetPicture = exportOf<SusieGetPicture>(module, "GetPicture");
     plugin->ConfigurationDlg = exportOf<SusieConfigurationDlg>(module, "ConfigurationDlg");
+    plugin->hasDialog = plugin->ConfigurationDlg ? 1 : 0;
     plugin->enabled = 1;
     plugin->order = 0;
 
@@ -74,9 +75,11 @@ void freeLocal(HLOCAL& handle) {
     handle = nullptr;
 }
 
+}  // namespace
+
 // Checks what a plug-in handed back before GDI reads it: a header GDI knows,
 // a nonzero size, and enough bytes for the colour table and for every row.
-bool bitmapFits(const BITMAPINFO* info, SIZE_T infoSize, SIZE_T bitsSize) {
+bool spiBitmapFits(const BITMAPINFO* info, SIZE_T infoSize, SIZE_T bitsSize) {
     if (!info || infoSize < sizeof(BITMAPINFOHEADER)) return false;
     const BITMAPINFOHEADER& h = info->bmiHeader;
     if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > infoSize) return false;
@@ -96,12 +99,9 @@ bool bitmapFits(const BITMAPINFO* info, SIZE_T infoSize, SIZE_T bitsSize) {
     return stride * rows <= bitsSize && stride * rows < 0x80000000u;
 }
 
-// Turns a plug-in's output into a DIB section; a failed row copy only beeps.
-HBITMAP bitmapFromPlugin(HLOCAL infoHandle, HLOCAL bitsHandle) {
-    const BITMAPINFO* info = static_cast<const BITMAPINFO*>(LocalLock(infoHandle));
-    const void* bits = LocalLock(bitsHandle);
+HBITMAP spiBitmapFrom(const BITMAPINFO* info, SIZE_T infoSize, const void* bits, SIZE_T bitsSize) {
     HBITMAP bitmap = nullptr;
-    if (info && bits && bitmapFits(info, LocalSize(infoHandle), LocalSize(bitsHandle))) {
+    if (info && bits && spiBitmapFits(info, infoSize, bitsSize)) {
         void* pixels = nullptr;
         bitmap = CreateDIBSection(nullptr, info, DIB_RGB_COLORS, &pixels, nullptr, 0);
         if (bitmap) {
@@ -113,10 +113,10 @@ HBITMAP bitmapFromPlugin(HLOCAL infoHandle, HLOCAL bitsHandle) {
             ReleaseDC(desktop, dc);
         }
     }
-    if (bits) LocalUnlock(bitsHandle);
-    if (info) LocalUnlock(infoHandle);
     return bitmap;
 }
+
+namespace {
 
 // The plug-in calls of a decode and of a size question, each run under one guard.
 struct DecodeCall {
@@ -198,31 +198,85 @@ int spiReadHeader(HANDLE file, unsigned char* header) {
     return ReadFile(file, header, kSusieHeaderSize, &got, nullptr) ? 1 : 0;
 }
 
-HBITMAP spiDecode(const char* path, HWND owner) {
+void spiPictureFree(SpiPictureParts& parts) {
+    freeLocal(parts.bits);
+    freeLocal(parts.info);
+}
+
+int spiDecodeParts(SusiePlugin* const* plugins, uint32_t count, const char* path, const SpiWatch& watch,
+                   SpiPictureParts& parts) {
+    parts = {};
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    if (file == INVALID_HANDLE_VALUE) return -1;
     unsigned char header[kSusieHeaderSize];
     spiReadHeader(file, header);
     CloseHandle(file);
 
-    for (SusiePlugin* plugin = spiList; plugin; plugin = plugin->next) {
+    for (uint32_t place = 0; place < count; ++place) {
+        SusiePlugin* plugin = plugins[place];
         if (plugin->faulted) continue;
+        if (watch.mark) watch.mark(watch.context, 0, place);
         // Some plug-ins hand back handles together with an error: whatever
         // comes back is freed here.
         DecodeCall call = {plugin, path, header, 0, kSusieInternalError, nullptr, nullptr};
         if (!spiGuard(*plugin, decodeCall, &call)) {
-            spiFaultNotice(owner, *plugin, path);
+            if (watch.fault) watch.fault(watch.context, *plugin, place, 0);
             continue;  // what a faulted call handed out cannot be trusted
         }
-        HBITMAP bitmap = nullptr;
-        if (call.supported && call.result == kSusieOk && call.info && call.bits)
-            bitmap = bitmapFromPlugin(call.info, call.bits);
-        freeLocal(call.bits);
-        freeLocal(call.info);
-        if (bitmap) return bitmap;
+        SpiPictureParts got = {call.info, call.bits};
+        bool fits = false;
+        if (call.supported && call.result == kSusieOk && got.info && got.bits) {
+            const void* info = LocalLock(got.info);
+            fits = spiBitmapFits(static_cast<const BITMAPINFO*>(info), LocalSize(got.info), LocalSize(got.bits));
+            if (info) LocalUnlock(got.info);
+        }
+        if (fits) {
+            parts = got;
+            return static_cast<int>(place);
+        }
+        spiPictureFree(got);
     }
-    return nullptr;
+    return -1;
+}
+
+uint32_t spiAskSizes(SusiePlugin* const* plugins, uint32_t count, const char* const* names, uint32_t fileCount,
+                     const Condition* conditions, int32_t conditionCount, SpiSizeAnswer* answers,
+                     const SpiWatch& watch) {
+    for (uint32_t f = 0; f < fileCount; ++f) {
+        if (watch.stop && watch.stop(watch.context)) return f;
+        SpiSizeAnswer& a = answers[f];
+        a = SpiSizeAnswer{0, 0, 0, kSpiNone, kSpiNone, 0, {}, 0, 0, 0, 0};
+        HANDLE file = CreateFileA(names[f], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        a.opened = 1;
+        unsigned char header[kSusieHeaderSize];
+        spiReadHeader(file, header);
+        CloseHandle(file);
+        for (uint32_t place = 0; place < count && a.matchedBy == kSpiNone; ++place) {
+            SusiePlugin* plugin = plugins[place];
+            if (plugin->faulted || !plugin->enabled) continue;
+            a.asked = static_cast<uint8_t>(place + 1);
+            if (watch.mark) watch.mark(watch.context, f, place);
+            PictureSize size;
+            if (!spiPictureSize(*plugin, names[f], header, size)) {
+                if (plugin->faulted && watch.fault) watch.fault(watch.context, *plugin, place, f);
+                continue;
+            }
+            if (a.knew < 255 && ++a.knew == 1) {
+                a.firstKnew = static_cast<uint8_t>(place);
+                a.firstWidth = size.width;
+                a.firstHeight = size.height;
+            }
+            if (conditionAnyMatch(conditions, conditionCount, size.width, size.height)) {
+                a.matchedBy = static_cast<uint8_t>(place);
+                a.width = size.width;
+                a.height = size.height;
+            }
+        }
+    }
+    return fileCount;
 }
 
 int spiPictureSize(SusiePlugin& plugin, const char* fileName, const unsigned char* header, PictureSize& size,

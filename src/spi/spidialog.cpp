@@ -4,16 +4,14 @@
 
 #include "app/resstring.h"
 #include "resource.h"
-#include "spi/guard.h"
 #include "spi/plugins.h"
+#include "spi/route.h"
 
 namespace {
 
 constexpr int kButtons[4] = {IDOK, IDC_PLUGIN_APPLY, IDC_PLUGIN_UP, IDC_PLUGIN_DOWN};
 constexpr int kCheckedImage = 2;
 constexpr int kUncheckedImage = 1;
-constexpr int kDescriptionSize = 256;
-constexpr int kConfigureSettings = 1;  // ConfigurationDlg: the plug-in's settings window
 
 SpiDialogAnchors* anchorsOf(HWND dialog) {
     return reinterpret_cast<SpiDialogAnchors*>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -66,16 +64,8 @@ void insertRow(HWND list, int index, SusiePlugin* plugin, int image, UINT select
     int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return;
     setRowState(list, row, INDEXTOSTATEIMAGEMASK(image), LVIS_STATEIMAGEMASK);
-    struct DescriptionCall {
-        SusiePlugin* plugin;
-        char text[kDescriptionSize];
-    } call = {plugin, {}};
-    spiGuard(*plugin, [](void* c) {
-        auto* d = static_cast<DescriptionCall*>(c);
-        d->plugin->GetPluginInfo(1, d->text, sizeof d->text);
-    }, &call);
-    char* description = call.text;
-    description[kDescriptionSize - 1] = '\0';
+    char description[kSpiDescriptionSize];
+    spiDescription(*plugin, description);
     LVITEMA sub = {};
     sub.iSubItem = 1;
     sub.pszText = description;
@@ -136,17 +126,7 @@ void onDoubleClick(HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_PLUGIN_LIST);
     int row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (row < 0) return;
-    struct ConfigureCall {
-        SusiePlugin* plugin;
-        HWND dialog;
-        int result;
-    } call = {rowRecord(list, row), dialog, kSusieNoDialog};
-    if (call.plugin->ConfigurationDlg)
-        spiGuard(*call.plugin, [](void* c) {
-            auto* d = static_cast<ConfigureCall*>(c);
-            d->result = d->plugin->ConfigurationDlg(d->dialog, kConfigureSettings);
-        }, &call);
-    if (call.result == kSusieNoDialog) MessageBeep(MB_ICONASTERISK);
+    if (spiConfigure(*rowRecord(list, row), dialog) == kSusieNoDialog) MessageBeep(MB_ICONASTERISK);
 }
 
 void addColumn(HWND list, int index, int width, int titleId) {

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/arch.h"
 #include "app/resstring.h"
 #include "app/text.h"
 #include "fileops/wallpaper.h"
 #include "resource.h"
+#include "search/rowbatch.h"
 #include "support/program.h"
 #include "support/testdirs.h"
 
@@ -333,3 +335,56 @@ TEST_F(EndToEnd, TheSettingsMenuReopensAfterEachChoiceUntilItsLoopIsTurnedOff) {
 }
 
 }  // namespace
+
+// Two plug-ins of the kind that brought the program down, asked before a
+// sound one: one never returns, one hands a system library a bad pointer.
+// Find names each once and lists every picture through the sound one; with
+// no time limit to run out, Stop ends a search held by the hung plug-in and
+// the program closes as always.
+TEST_F(EndToEnd, PluginsThatHangOrFaultInASystemLibraryCostOnlyThemselves) {
+    TempFolder plugins, twins;
+    const std::string ext = TRAWLIX_PLUGIN_EXTENSION;
+    int order = 0;
+    for (const char* name : {"hanging", "sysfault", "twinred"}) {
+        const std::string file = name + ext;
+        ASSERT_TRUE(CopyFileA((buildFolder("testplugins") + file).c_str(), (plugins.path + "\\" + file).c_str(), FALSE));
+        WritePrivateProfileStringA("plugins", file.c_str(), std::to_string(order++ * 2 + 1).c_str(), program.ini.c_str());
+    }
+    for (const char* name : {"a.twin", "b.twin", "c.twin"}) ASSERT_TRUE(writeFile(twins.path + "\\" + name, "TWIN"));
+    program.write("SPIDir", plugins.path);
+    program.write("FastScan", "0");
+    program.write("recentScandir0", twins.path);
+    program.write("PluginTimeLimit", "3");
+    program.start();
+    program.addCondition("800", "600", 0);  // "=="
+    program.click(CMD_FIND);
+    std::vector<std::string> notices = {program.answerAnyBox(IDOK), program.answerAnyBox(IDOK)};
+    program.waitIdle();
+    std::sort(notices.begin(), notices.end());
+    char hung[1024], faulted[1024];
+    snprintf(hung, sizeof hung, resString(IDS_PLUGIN_HUNG), ("hanging" + ext).c_str(), "a.twin");
+    snprintf(faulted, sizeof faulted, resString(IDS_PLUGIN_FAULTED), ("sysfault" + ext).c_str(), "a.twin");
+    std::vector<std::string> expected = {hung, faulted};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(notices, expected);
+    ASSERT_EQ(resultRows(), 3);
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(program.resultText(row, kResultColumnHandledBy), "twinred" + ext);
+    finish();
+
+    // Again with the hung plug-in turned on and given all the time there
+    // is; it leaves a mark once it hangs, and Stop comes after that.
+    program.write("PluginTimeLimit", "3600");
+    WritePrivateProfileStringA("plugins", ("hanging" + ext).c_str(), "1", program.ini.c_str());
+    const std::string mark = twins.path + "\\hanging.mark";
+    SetEnvironmentVariableA("TESTSPI_HANG_MARK", mark.c_str());
+    program.start();
+    SetEnvironmentVariableA("TESTSPI_HANG_MARK", nullptr);
+    program.addCondition("800", "600", 0);
+    program.click(CMD_FIND);
+    for (int waited = 0; waited < 1200 && GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+        Sleep(50);
+    ASSERT_NE(GetFileAttributesA(mark.c_str()), INVALID_FILE_ATTRIBUTES) << "the plug-in was never asked";
+    program.click(CMD_STOP);
+    program.waitIdle();
+    finish();
+}

@@ -186,6 +186,12 @@ Program::Program() {
     exe = folder.path + "\\trawlix.exe";
     ini = folder.path + "\\trawlix.ini";
     CopyFileA(shippedPath("trawlix.exe").c_str(), exe.c_str(), FALSE);
+    // Its plug-in hosts: its own architecture's beside it, the other's below.
+    CopyFileA(shippedPath("trawlix-spihost.exe").c_str(), (folder.path + "\\trawlix-spihost.exe").c_str(), FALSE);
+    const char* foreign = sizeof(void*) == 8 ? "x86" : "x64";
+    CreateDirectoryA((folder.path + "\\" + foreign).c_str(), nullptr);
+    CopyFileA(shippedPath((std::string(foreign) + "\\trawlix-spihost.exe").c_str()).c_str(),
+              (folder.path + "\\" + foreign + "\\trawlix-spihost.exe").c_str(), FALSE);
 }
 
 Program::~Program() {
