@@ -144,17 +144,23 @@ TEST_F(HostedPlugins, AGroupOfFilesIsAnsweredInOrderAsInProcess) {
     EXPECT_EQ(hosted[1].width, 800u);
 }
 
-// A plug-in asked before a sound one that never returns, or that hands a
-// system library a bad pointer, whether asked for sizes or for a picture:
-// the sound plug-in answers every file, the other is turned off and named
-// once, and its host is started again.
-TEST_F(HostedPlugins, APluginThatHangsOrFaultsInASystemLibraryCostsOnlyItself) {
+// A plug-in asked before a sound one that never returns, that hands a
+// system library a bad pointer, or that faults in its own code, whether
+// asked for sizes or for a picture: the sound plug-in answers every file,
+// the other is turned off and named once, and its host goes on or is
+// started again.
+TEST_F(HostedPlugins, APluginThatHangsOrFaultsCostsOnlyItself) {
     struct Case {
         const char* plugin;
         int notice;
         bool decodeFirst;
-    } cases[] = {{"hanging", IDS_PLUGIN_HUNG, false}, {"hanging", IDS_PLUGIN_HUNG, true},
-                 {"sysfault", IDS_PLUGIN_FAULTED, false}, {"sysfault", IDS_PLUGIN_FAULTED, true}};
+        const char* fault;  // TESTSPI_FAULT for the host
+    } cases[] = {{"hanging", IDS_PLUGIN_HUNG, false, nullptr},
+                 {"hanging", IDS_PLUGIN_HUNG, true, nullptr},
+                 {"sysfault", IDS_PLUGIN_FAULTED, false, nullptr},
+                 {"sysfault", IDS_PLUGIN_FAULTED, true, nullptr},
+                 {"faulty", IDS_PLUGIN_FAULTED, false, "GetPictureInfo:access"},
+                 {"faulty", IDS_PLUGIN_FAULTED, true, "GetPicture:stack"}};
     HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.plugin) + (c.decodeFirst ? ", a picture first" : ", sizes first"));
@@ -163,7 +169,9 @@ TEST_F(HostedPlugins, APluginThatHangsOrFaultsInASystemLibraryCostsOnlyItself) {
         folder = std::make_unique<TempFolder>();
         const std::string bad = std::string(c.plugin) + TRAWLIX_PLUGIN_EXTENSION;
         const std::string dir = folderWith({c.plugin, "twinred"});
+        SetEnvironmentVariableA("TESTSPI_FAULT", c.fault);
         loadInOrder(dir, {bad, "twinred" TRAWLIX_PLUGIN_EXTENSION});
+        SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
         NoticeWatch watch;
         noticeWatchBegin(watch);
         const std::string picture = dir + "\\a.twin";
@@ -190,6 +198,18 @@ TEST_F(HostedPlugins, APluginThatHangsOrFaultsInASystemLibraryCostsOnlyItself) {
         EXPECT_EQ(watch.count, 1);
         EXPECT_EQ(watch.text, text);
     }
+    DestroyWindow(owner);
+}
+
+// A plug-in's own dialog runs in its host, owned by the caller's window;
+// its answer comes back.
+TEST_F(HostedPlugins, APluginsDialogRunsInItsHost) {
+    const std::string dir = folderWith({"twinred", "noconfig"});
+    loadInOrder(dir, {"twinred" TRAWLIX_PLUGIN_EXTENSION, "noconfig" TRAWLIX_PLUGIN_EXTENSION});
+    HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(plugins[0]->hasDialog, 1);
+    EXPECT_EQ(spiConfigure(*plugins[0], owner), 0);
+    EXPECT_EQ(spiConfigure(*plugins[1], owner), kSusieNoDialog);
     DestroyWindow(owner);
 }
 
