@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 // Seconds from an arbitrary start, to the performance counter's resolution.
 inline double seconds() {
     LARGE_INTEGER now, frequency;
@@ -21,4 +24,10 @@ inline double committedMb(DWORD type = MEM_PRIVATE) {
         if (region.State == MEM_COMMIT && region.Type == type) total += region.RegionSize;
     }
     return total / 1048576.0;
+}
+
+// The middle of a run's figures.
+inline double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }

@@ -9,16 +9,7 @@
 # Usage: bench/decode.sh [x86|x64]   (default: the build this kernel runs natively)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-case "${1:-}" in
-  x64) export TRAWLIX_TREE=x64 ;;
-  x86 | "") unset TRAWLIX_TREE ;;
-  *) echo "usage: bench/decode.sh [x86|x64]" >&2; exit 2 ;;
-esac
-. "$root/scripts/arch.sh"
-if [ "${1:-}" = x86 ] && ! runs_32bit; then
-  echo "decode bench: this kernel runs no 32-bit program" >&2
-  exit 1
-fi
+. "$root/bench/tree-arg.sh" "${1:-}" decode
 . "$root/bench/session.sh" "decode bench"
 bits=$([ "$tree_name" = target ] && echo 32-bit || echo 64-bit)
 

@@ -5,11 +5,7 @@
 # Usage: bench/preview.sh [x86|x64]   (run bench/decode.sh once first)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-case "${1:-}" in
-  x64) export TRAWLIX_TREE=x64 ;;
-  x86 | "") unset TRAWLIX_TREE ;;
-  *) echo "usage: bench/preview.sh [x86|x64]" >&2; exit 2 ;;
-esac
+. "$root/bench/tree-arg.sh" "${1:-}" preview
 . "$root/bench/session.sh" "preview bench"
 files=()
 for f in "$root"/build/bench-decode/1920x1080.*; do files+=("$("$WINE" winepath -w "$f")"); done

@@ -97,11 +97,6 @@ double timeSearch(HWND window, const char* tree, int& rows, double* peak = nullp
     return took;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

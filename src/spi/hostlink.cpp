@@ -15,8 +15,16 @@ void closeHandle(HANDLE& handle) {
     handle = nullptr;
 }
 
+void dropPicture(HostLink& link) {
+    if (link.pictureView) UnmapViewOfFile(link.pictureView);
+    link.pictureView = nullptr;
+    closeHandle(link.picture);
+    link.pictureName[0] = '\0';
+}
+
 // Ends the running host, if any, and drops the run's objects.
 void endRun(HostLink& link) {
+    dropPicture(link);
     if (link.process) {
         TerminateProcess(link.process, 1);
         WaitForSingleObject(link.process, INFINITE);  // its plug-ins' files are free again
@@ -174,6 +182,26 @@ HostCallEnd hostLinkCall(HostLink& link, uint32_t op, uint32_t length, const Hos
         closeHandle(link.process);
     }
     return end;
+}
+
+const unsigned char* hostLinkPicture(HostLink& link, const char* name, uint64_t bytes) {
+    if (link.pictureView && strcmp(link.pictureName, name) == 0 && bytes <= link.pictureBytes) return link.pictureView;
+    dropPicture(link);
+    if (bytes >= 0x80000000u || !strCopyFit(link.pictureName, sizeof link.pictureName, name)) return nullptr;
+    link.picture = OpenFileMappingA(FILE_MAP_READ, FALSE, name);
+    link.pictureView = link.picture ? static_cast<const unsigned char*>(
+                                          MapViewOfFile(link.picture, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes)))
+                                    : nullptr;
+    if (!link.pictureView) {
+        dropPicture(link);
+        return nullptr;
+    }
+    link.pictureBytes = bytes;
+    return link.pictureView;
+}
+
+void hostLinkPictureDone(HostLink& link) {
+    if (link.pictureBytes > kHostKeptPictureBytes) dropPicture(link);
 }
 
 bool hostPutText(HostLink& link, uint32_t& at, const char* text) {

@@ -17,6 +17,11 @@ struct HostLink {
     HANDLE mapping, requestEvent, replyEvent;
     HostBlock* block;           // the shared block, while a host runs
     int32_t calling;            // a call is under way (the lock is re-entrant; a call is not)
+    // The host's last picture section, kept mapped while the host keeps it.
+    HANDLE picture;
+    const unsigned char* pictureView;
+    uint64_t pictureBytes;
+    char pictureName[64];
     CRITICAL_SECTION lock;      // one caller at a time
 };
 
@@ -55,6 +60,13 @@ struct HostWait {
 // stays readable until the next call. The caller holds link.lock.
 HostCallEnd hostLinkCall(HostLink& link, uint32_t op, uint32_t length, const HostWait& wait, LONG& atFile,
                          LONG& atPlugin);
+
+// A view of the picture section name (bytes long) the host named in its
+// reply, kept for the next picture while the host reuses the section; none
+// when it cannot be mapped. Valid until the next call; the caller lets go
+// of it with hostLinkPictureDone.
+const unsigned char* hostLinkPicture(HostLink& link, const char* name, uint64_t bytes);
+void hostLinkPictureDone(HostLink& link);
 
 // Writes text and its terminator at at in the request; false when it does not fit.
 bool hostPutText(HostLink& link, uint32_t& at, const char* text);

@@ -52,6 +52,15 @@ const char* takeText(uint32_t& at) {
     return text;
 }
 
+// Reads the request's fixed head into head; at then points past it.
+template <typename Head>
+bool takeHead(Head& head, uint32_t& at) {
+    if (block->requestLength < sizeof head) return false;
+    memcpy(&head, block->request, sizeof head);
+    at = sizeof head;
+    return true;
+}
+
 SusiePlugin* pluginNamed(const char* name) {
     for (SusiePlugin* p = spiList; p; p = p->next)
         if (lstrcmpiA(p->fileName, name) == 0) return p;
@@ -105,9 +114,8 @@ int32_t serveList() {
 
 int32_t serveSizes() {
     HostSizesHead head;
-    if (block->requestLength < sizeof head) return kHostRefused;
-    memcpy(&head, block->request, sizeof head);
-    uint32_t at = sizeof head;
+    uint32_t at;
+    if (!takeHead(head, at)) return kHostRefused;
     if (head.fileCount > kHostMaxFiles || head.pluginCount >= kSpiNone || head.conditionCount > 4096 ||
         head.conditionCount * sizeof(Condition) > block->requestLength - at)
         return kHostRefused;
@@ -126,7 +134,6 @@ int32_t serveSizes() {
             reply->faultCount = 0;
             FaultList faults = {&reply->faultCount, reply->faults};
             SpiWatch watch = {&faults, noteFault, markAt, nullptr};
-            // The beat's context is the block itself; the fault list rides in context.
             spiAskSizes(plugins, head.pluginCount, names, head.fileCount, conditions,
                         static_cast<int32_t>(head.conditionCount), reply->answers, watch);
             result = kHostDone;
@@ -137,9 +144,30 @@ int32_t serveSizes() {
     return result;
 }
 
-// The section a decoded picture is handed over in, kept until the next call.
+// The section decoded pictures are handed over in (see kHostKeptPictureBytes).
 HANDLE picture = nullptr;
+uint64_t pictureBytes = 0;
 uint32_t pictures = 0;
+char pictureName[64];
+
+void dropPicture() {
+    if (picture) CloseHandle(picture);
+    picture = nullptr;
+    pictureBytes = 0;
+}
+
+// The section, at least bytes long, under its name.
+bool pictureSection(uint64_t bytes) {
+    if (picture && bytes <= pictureBytes) return true;
+    dropPicture();
+    snprintf(pictureName, sizeof pictureName, "Local\\trawlix-spihost-picture.%lu.%u",
+             static_cast<unsigned long>(GetCurrentProcessId()), ++pictures);
+    picture = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(bytes >> 32),
+                                 static_cast<DWORD>(bytes), pictureName);
+    if (!picture) return false;
+    pictureBytes = bytes;
+    return true;
+}
 
 int32_t serveDecode() {
     auto* reply = reinterpret_cast<HostPictureReply*>(block->reply);
@@ -164,14 +192,9 @@ int32_t serveDecode() {
     const SIZE_T infoBytes = LocalSize(parts.info), bitsBytes = LocalSize(parts.bits);
     const uint32_t offset = static_cast<uint32_t>((infoBytes + 15) & ~SIZE_T(15));
     const uint64_t total = offset + static_cast<uint64_t>(bitsBytes);
-    snprintf(reply->section, sizeof reply->section, "Local\\trawlix-spihost-picture.%lu.%u",
-             static_cast<unsigned long>(GetCurrentProcessId()), ++pictures);
-    picture = info && bits ? CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                                static_cast<DWORD>(total >> 32), static_cast<DWORD>(total),
-                                                reply->section)
-                           : nullptr;
-    void* view = picture ? MapViewOfFile(picture, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
+    void* view = info && bits && pictureSection(total) ? MapViewOfFile(picture, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
     if (view) {
+        strCopyFit(reply->section, sizeof reply->section, pictureName);
         memcpy(view, info, infoBytes);
         memcpy(static_cast<char*>(view) + offset, bits, bitsBytes);
         UnmapViewOfFile(view);
@@ -188,9 +211,8 @@ int32_t serveDecode() {
 
 int32_t serveConfigure() {
     HostConfigureHead head;
-    if (block->requestLength < sizeof head) return kHostRefused;
-    memcpy(&head, block->request, sizeof head);
-    uint32_t at = sizeof head;
+    uint32_t at;
+    if (!takeHead(head, at)) return kHostRefused;
     const char* name = takeText(at);
     SusiePlugin* plugin = name ? pluginNamed(name) : nullptr;
     if (!plugin || !plugin->ConfigurationDlg) return kSusieNoDialog;
@@ -207,8 +229,7 @@ int32_t serveConfigure() {
 }
 
 int32_t serve() {
-    if (picture) CloseHandle(picture);
-    picture = nullptr;
+    if (pictureBytes > kHostKeptPictureBytes) dropPicture();
     switch (block->op) {
     case kHostOpList:
         return serveList();

@@ -123,6 +123,11 @@ struct HostPictureReply {
     char section[64];  // the section's name; the host keeps it until the channel's next call
 };
 
+// A picture section up to this size is kept by both sides for the next
+// picture, so its pages are not made anew each time; a larger one goes
+// after use, not to weigh on a 32-bit program's address space.
+constexpr uint64_t kHostKeptPictureBytes = 64ull << 20;
+
 struct HostConfigureHead {
     uint64_t parent;  // the window the plug-in's dialog belongs to
     int32_t function;

@@ -176,20 +176,13 @@ void mergeAnswer(SpiSizeAnswer& into, const SpiSizeAnswer& got, uint32_t first, 
     }
 }
 
-HBITMAP bitmapFromSection(const HostPictureReply& reply) {
-    HANDLE section = OpenFileMappingA(FILE_MAP_READ, FALSE, reply.section);
-    if (!section) return nullptr;
-    HBITMAP bitmap = nullptr;
-    const uint64_t total = reply.bitsOffset + reply.bitsBytes;
-    if (total < 0x80000000u && reply.bitsOffset >= reply.infoBytes) {
-        const char* view = static_cast<const char*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(total)));
-        if (view) {
-            bitmap = spiBitmapFrom(reinterpret_cast<const BITMAPINFO*>(view), reply.infoBytes, view + reply.bitsOffset,
-                                   static_cast<SIZE_T>(reply.bitsBytes));
-            UnmapViewOfFile(view);
-        }
-    }
-    CloseHandle(section);
+HBITMAP bitmapFromSection(HostLink& link, const HostPictureReply& reply) {
+    if (reply.bitsOffset < reply.infoBytes) return nullptr;
+    const unsigned char* view = hostLinkPicture(link, reply.section, reply.bitsOffset + reply.bitsBytes);
+    HBITMAP bitmap = view ? spiBitmapFrom(reinterpret_cast<const BITMAPINFO*>(view), reply.infoBytes,
+                                          view + reply.bitsOffset, static_cast<SIZE_T>(reply.bitsBytes))
+                          : nullptr;
+    hostLinkPictureDone(link);
     return bitmap;
 }
 
@@ -209,7 +202,7 @@ HBITMAP hostDecode(SusiePlugin* const* plugins, uint32_t count, const char* path
         if (end == kHostAnswered) {
             if (link.block->result != kHostDone) break;
             reportFaults(reply.faults, reply.faultCount, plugins, count, owner, &path, 1);
-            if (reply.decodedBy >= 0) bitmap = bitmapFromSection(reply);
+            if (reply.decodedBy >= 0) bitmap = bitmapFromSection(link, reply);
             break;
         }
         if (!afterEnd(end, atPlugin, plugins, count, owner, path, retries)) break;

@@ -116,16 +116,7 @@ protected:
     spiList = nullptr;
     }
 
-    // The colour of the decoded bitmap's top-left pixel as 0xRRGGBB, or -1.
-    static long topLeftColour(HBITMAP bitmap) {
-        if (!bitmap) return -1;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        COLORREF c = GetPixel(dc, 0, 0);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-    }
+    static long topLeftColour(HBITMAP bitmap) { return bitmapTopLeftColour(bitmap); }
 
     std::string pictureFile(const std::string& name, const std::string& content) {
         folders.emplace_back(new TempFolder);

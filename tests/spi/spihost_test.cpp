@@ -78,15 +78,11 @@ protected:
                         static_cast<uint32_t>(names.size()), &kExactly800x600, 1, answers.data(), owner, stop, nullptr);
     }
 
+    // The decoded picture's top-left colour; the bitmap goes.
     static long topLeftColour(HBITMAP bitmap) {
-        if (!bitmap) return -1;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        COLORREF c = GetPixel(dc, 0, 0);
-        SelectObject(dc, old);
-        DeleteDC(dc);
+        const long colour = bitmapTopLeftColour(bitmap);
         DeleteObject(bitmap);
-        return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+        return colour;
     }
 
     const Condition kExactly800x600 = {800, 600, 0};  // "=="
@@ -169,9 +165,8 @@ TEST_F(HostedPlugins, APluginThatHangsOrFaultsCostsOnlyItself) {
         folder = std::make_unique<TempFolder>();
         const std::string bad = std::string(c.plugin) + TRAWLIX_PLUGIN_EXTENSION;
         const std::string dir = folderWith({c.plugin, "twinred"});
-        SetEnvironmentVariableA("TESTSPI_FAULT", c.fault);
+        SetEnvironmentVariableA("TESTSPI_FAULT", c.fault);  // for every host the case starts
         loadInOrder(dir, {bad, "twinred" TRAWLIX_PLUGIN_EXTENSION});
-        SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
         NoticeWatch watch;
         noticeWatchBegin(watch);
         const std::string picture = dir + "\\a.twin";
@@ -190,6 +185,7 @@ TEST_F(HostedPlugins, APluginThatHangsOrFaultsCostsOnlyItself) {
             }
         }
         noticeWatchEnd();
+        SetEnvironmentVariableA("TESTSPI_FAULT", nullptr);
         EXPECT_EQ(plugins[0]->faulted, 1);
         EXPECT_EQ(plugins[0]->enabled, 0);
         EXPECT_EQ(plugins[1]->faulted, 0);

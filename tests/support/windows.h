@@ -27,6 +27,9 @@ struct RecordingWindow {
 // Dispatches the messages waiting for this thread.
 void pumpMessages();
 
+// The colour of a bitmap's top-left pixel as 0xRRGGBB, or -1 for none.
+long bitmapTopLeftColour(HBITMAP bitmap);
+
 // Registers the common controls and the program's window classes once.
 void registerProgramClasses();
 

@@ -62,6 +62,16 @@ int RecordingWindow::notifications(UINT code) const {
     return count;
 }
 
+long bitmapTopLeftColour(HBITMAP bitmap) {
+    if (!bitmap) return -1;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    COLORREF c = GetPixel(dc, 0, 0);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
 void pumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
