@@ -156,6 +156,8 @@ TEST_F(HostedPlugins, APluginThatHangsOrFaultsCostsOnlyItself) {
                  {"sysfault", IDS_PLUGIN_FAULTED, false, nullptr},
                  {"sysfault", IDS_PLUGIN_FAULTED, true, nullptr},
                  {"faulty", IDS_PLUGIN_FAULTED, false, "GetPictureInfo:access"},
+                 {"faulty", IDS_PLUGIN_FAULTED, false, "IsSupported:illegal"},
+                 {"faulty", IDS_PLUGIN_FAULTED, true, "GetPicture:divide"},
                  {"faulty", IDS_PLUGIN_FAULTED, true, "GetPicture:stack"}};
     HWND owner = CreateWindowA("STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     for (const Case& c : cases) {
