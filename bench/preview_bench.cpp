@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "clock.h"
+#include "hosted.h"
 #include "spi/route.h"
 
 namespace {
@@ -36,15 +37,10 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: preview_bench PLUGIN_DIR FILE...\n");
         return 2;
     }
-    // The hosts lie in the build tree, above this program's folder.
-    char folder[MAX_PATH];
-    GetModuleFileNameA(nullptr, folder, sizeof folder);
-    *strrchr(folder, '\\') = '\0';
-    strrchr(folder, '\\')[1] = '\0';
     if (!spiLoadAll(argv[1])) return 1;
     SusiePlugin* local = spiList;
     spiList = nullptr;
-    if (!spiLoadHosted(argv[1], 60000, folder)) return 1;
+    if (!benchLoadHosted(argv[1], 60000)) return 1;
     SusiePlugin* hosted = spiList;
     for (int i = 2; i < argc; ++i) {
         std::vector<double> here, there;

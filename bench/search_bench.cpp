@@ -19,6 +19,7 @@
 
 #include "app/settings.h"
 #include "clock.h"
+#include "hosted.h"
 #include "app/startup.h"
 #include "search/condition.h"
 #include "search/scan.h"
@@ -112,13 +113,8 @@ int main(int argc, char** argv) {
     if (!window) return 1;
     ShowWindow(window, SW_SHOW);
     conditionRowAdd(mainState(window)->conditionList, Condition{1920, 1080, 0});
-    // The plug-ins run in their host, as in the program; the hosts lie in
-    // the build tree, above this program's folder.
-    char hosts[MAX_PATH];
-    GetModuleFileNameA(nullptr, hosts, sizeof hosts);
-    *strrchr(hosts, '\\') = '\0';
-    strrchr(hosts, '\\')[1] = '\0';
-    if (!spiLoadHosted(argv[2], 10000, hosts)) fprintf(stderr, "search_bench: no plug-in in %s\n", argv[2]);
+    // The plug-ins run in their host, as in the program.
+    if (!benchLoadHosted(argv[2], 10000)) fprintf(stderr, "search_bench: no plug-in in %s\n", argv[2]);
 
     unsigned files = 0;
     if (argc > 3) {

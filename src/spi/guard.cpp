@@ -102,7 +102,8 @@ int spiGuard(SusiePlugin& plugin, void (*call)(void* context), void* context) {
     return returned;
 }
 
-void spiFaultNotice(HWND owner, const SusiePlugin& plugin, const char* picture) {
+void spiFaultNotice(HWND owner, const SusiePlugin& plugin, const char* picture, bool hung) {
     if (owner)
-        resMessageBoxFormat(owner, IDS_PLUGIN_FAULTED, kCaptionError, MB_OK | MB_ICONERROR, plugin.fileName, picture);
+        resMessageBoxFormat(owner, hung ? IDS_PLUGIN_HUNG : IDS_PLUGIN_FAULTED, kCaptionError, MB_OK | MB_ICONERROR,
+                            plugin.fileName, picture);
 }

@@ -13,7 +13,7 @@
 // callbacks; each thread guards its own calls.
 int spiGuard(SusiePlugin& plugin, void (*call)(void* context), void* context);
 
-// Tells the user once, in a box owned by owner, that plugin faulted while
-// reading picture. A worker thread waits for the answer. No owner: nothing
-// is shown.
-void spiFaultNotice(HWND owner, const SusiePlugin& plugin, const char* picture);
+// Tells the user once, in a box owned by owner, that plugin faulted (or,
+// hung, did not answer) while reading picture. A worker thread waits for the
+// answer. No owner: nothing is shown.
+void spiFaultNotice(HWND owner, const SusiePlugin& plugin, const char* picture, bool hung = false);

@@ -22,14 +22,19 @@ void dropPicture(HostLink& link) {
     link.pictureName[0] = '\0';
 }
 
-// Ends the running host, if any, and drops the run's objects.
-void endRun(HostLink& link) {
-    dropPicture(link);
+// Ends the host process, if any; the block stays.
+void endProcess(HostLink& link) {
     if (link.process) {
         TerminateProcess(link.process, 1);
         WaitForSingleObject(link.process, INFINITE);  // its plug-ins' files are free again
     }
     closeHandle(link.process);
+}
+
+// Ends the running host, if any, and drops the run's objects.
+void endRun(HostLink& link) {
+    dropPicture(link);
+    endProcess(link);
     if (link.block) UnmapViewOfFile(link.block);
     link.block = nullptr;
     closeHandle(link.mapping);
@@ -176,11 +181,7 @@ HostCallEnd hostLinkCall(HostLink& link, uint32_t op, uint32_t length, const Hos
     link.calling = 0;
     if (end == kHostAnswered) return end;
     // The block stays mapped for the caller to read; the process goes.
-    if (link.process) {
-        TerminateProcess(link.process, 1);
-        WaitForSingleObject(link.process, INFINITE);
-        closeHandle(link.process);
-    }
+    endProcess(link);
     return end;
 }
 

@@ -9,7 +9,6 @@
 #include <string.h>
 
 #include "app/text.h"
-#include "spi/guard.h"
 #include "spi/hostproto.h"
 #include "spi/plugins.h"
 
@@ -89,18 +88,10 @@ int32_t serveList() {
     reply->count = 0;
     uint32_t at = sizeof(HostListReply);
     for (SusiePlugin* p = spiList; p; p = p->next) {
-        char description[kSpiDescriptionSize] = "";
-        struct Call {
-            SusiePlugin* plugin;
-            char* text;
-        } call = {p, description};
+        char description[kSpiDescriptionSize];
         markAt(nullptr, 0, 0);
-        spiGuard(*p, [](void* c) {
-            auto* d = static_cast<Call*>(c);
-            d->plugin->GetPluginInfo(1, d->text, kSpiDescriptionSize);
-        }, &call);
+        spiReadDescription(*p, description);
         block->atPlugin = -1;
-        description[kSpiDescriptionSize - 1] = '\0';
         size_t nameLength = strlen(p->fileName) + 1, textLength = strlen(description) + 1;
         if (at + nameLength + textLength + 1 > kHostReplyBytes) break;
         memcpy(block->reply + at, p->fileName, nameLength);
@@ -215,17 +206,8 @@ int32_t serveConfigure() {
     if (!takeHead(head, at)) return kHostRefused;
     const char* name = takeText(at);
     SusiePlugin* plugin = name ? pluginNamed(name) : nullptr;
-    if (!plugin || !plugin->ConfigurationDlg) return kSusieNoDialog;
-    struct Call {
-        SusiePlugin* plugin;
-        HWND parent;
-        int function, result;
-    } call = {plugin, reinterpret_cast<HWND>(static_cast<uintptr_t>(head.parent)), head.function, kSusieNoDialog};
-    spiGuard(*plugin, [](void* c) {
-        auto* d = static_cast<Call*>(c);
-        d->result = d->plugin->ConfigurationDlg(d->parent, d->function);
-    }, &call);
-    return call.result;
+    return plugin ? spiCallDialog(*plugin, reinterpret_cast<HWND>(static_cast<uintptr_t>(head.parent)), head.function)
+                  : kSusieNoDialog;
 }
 
 int32_t serve() {

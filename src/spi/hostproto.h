@@ -97,6 +97,11 @@ struct SpiSizeAnswer {
 };
 static_assert(sizeof(SpiSizeAnswer) == 24, "the same in both architectures");
 
+// A file no plug-in was asked about yet.
+inline SpiSizeAnswer spiUnasked(bool opened, bool unsure) {
+    return SpiSizeAnswer{opened, 0, 0, kSpiNone, kSpiNone, unsure, {}, 0, 0, 0, 0};
+}
+
 // A plug-in that faulted inside its own code, caught by the host's guard.
 struct HostFault {
     uint32_t plugin;

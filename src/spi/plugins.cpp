@@ -70,6 +70,17 @@ SusiePlugin* loadCandidate(const char* name) {
     return plugin;
 }
 
+// Reads the first kSusieHeaderSize bytes of the file at path into header,
+// zero past its end; false when it cannot be opened.
+bool readHead(const char* path, unsigned char* header) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    spiReadHeader(file, header);
+    CloseHandle(file);
+    return true;
+}
+
 void freeLocal(HLOCAL& handle) {
     if (handle) LocalFree(handle);
     handle = nullptr;
@@ -198,6 +209,33 @@ int spiReadHeader(HANDLE file, unsigned char* header) {
     return ReadFile(file, header, kSusieHeaderSize, &got, nullptr) ? 1 : 0;
 }
 
+void spiReadDescription(SusiePlugin& plugin, char* text) {
+    text[0] = '\0';
+    struct Call {
+        SusiePlugin* plugin;
+        char* text;
+    } call = {&plugin, text};
+    spiGuard(plugin, [](void* c) {
+        auto* d = static_cast<Call*>(c);
+        d->plugin->GetPluginInfo(1, d->text, kSpiDescriptionSize);
+    }, &call);
+    text[kSpiDescriptionSize - 1] = '\0';
+}
+
+int spiCallDialog(SusiePlugin& plugin, HWND parent, int function) {
+    if (!plugin.ConfigurationDlg) return kSusieNoDialog;
+    struct Call {
+        SusiePlugin* plugin;
+        HWND parent;
+        int function, result;
+    } call = {&plugin, parent, function, kSusieNoDialog};
+    spiGuard(plugin, [](void* c) {
+        auto* d = static_cast<Call*>(c);
+        d->result = d->plugin->ConfigurationDlg(d->parent, d->function);
+    }, &call);
+    return call.result;
+}
+
 void spiPictureFree(SpiPictureParts& parts) {
     freeLocal(parts.bits);
     freeLocal(parts.info);
@@ -206,12 +244,8 @@ void spiPictureFree(SpiPictureParts& parts) {
 int spiDecodeParts(SusiePlugin* const* plugins, uint32_t count, const char* path, const SpiWatch& watch,
                    SpiPictureParts& parts) {
     parts = {};
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
     unsigned char header[kSusieHeaderSize];
-    spiReadHeader(file, header);
-    CloseHandle(file);
+    if (!readHead(path, header)) return -1;
 
     for (uint32_t place = 0; place < count; ++place) {
         SusiePlugin* plugin = plugins[place];
@@ -246,14 +280,9 @@ uint32_t spiAskSizes(SusiePlugin* const* plugins, uint32_t count, const char* co
     for (uint32_t f = 0; f < fileCount; ++f) {
         if (watch.stop && watch.stop(watch.context)) return f;
         SpiSizeAnswer& a = answers[f];
-        a = SpiSizeAnswer{0, 0, 0, kSpiNone, kSpiNone, 0, {}, 0, 0, 0, 0};
-        HANDLE file = CreateFileA(names[f], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) continue;
-        a.opened = 1;
         unsigned char header[kSusieHeaderSize];
-        spiReadHeader(file, header);
-        CloseHandle(file);
+        a = spiUnasked(readHead(names[f], header), 0);
+        if (!a.opened) continue;
         for (uint32_t place = 0; place < count && a.matchedBy == kSpiNone; ++place) {
             SusiePlugin* plugin = plugins[place];
             if (plugin->faulted || !plugin->enabled) continue;

@@ -104,6 +104,14 @@ HBITMAP spiDecode(const char* path, HWND owner = nullptr);
 // The progress callback handed to GetPicture: always lets the plug-in go on.
 int WINAPI spiProgress(int done, int total, LONG_PTR data);
 
+// The plug-in's description (GetPluginInfo 1) into text (kSpiDescriptionSize
+// bytes), asked of the library loaded here under the guard; "" when it faults.
+void spiReadDescription(SusiePlugin& plugin, char* text);
+
+// Calls the loaded plug-in's ConfigurationDlg(parent, function) under the
+// guard; kSusieNoDialog when it has none, has faulted or faults now.
+int spiCallDialog(SusiePlugin& plugin, HWND parent, int function);
+
 // Asks plugin for the size of the file fileName (resolved against the
 // current directory) whose first bytes are header (kSusieHeaderSize bytes).
 // Returns 1 with size set when the plug-in claims the file and reports a

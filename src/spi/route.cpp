@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "app/resstring.h"
-#include "resource.h"
 #include "spi/guard.h"
 #include "spi/hostlink.h"
 
@@ -54,9 +53,7 @@ void turnOff(SusiePlugin& plugin, HWND owner, const char* picture, bool hung) {
     if (plugin.faulted) return;
     plugin.faulted = 1;
     plugin.enabled = 0;
-    if (owner)
-        resMessageBoxFormat(owner, hung ? IDS_PLUGIN_HUNG : IDS_PLUGIN_FAULTED, kCaptionError, MB_OK | MB_ICONERROR,
-                            plugin.fileName, picture);
+    spiFaultNotice(owner, plugin, picture, hung);
 }
 
 // Writes the run's plug-in names into the request; a faulted one goes as an
@@ -127,7 +124,7 @@ uint32_t hostSizes(HostLink& link, SusiePlugin* const* plugins, uint32_t count, 
         done += whole;
         if (!afterEnd(end, atPlugin, plugins, count, owner, names[done], retries)) {
             // A host that falls on a file with no plug-in to blame: the file stays unread.
-            answers[done] = SpiSizeAnswer{1, 0, 0, kSpiNone, kSpiNone, 1, {}, 0, 0, 0, 0};
+            answers[done] = spiUnasked(true, true);
             ++done;
             retries = 0;
         }
@@ -135,7 +132,7 @@ uint32_t hostSizes(HostLink& link, SusiePlugin* const* plugins, uint32_t count, 
     LeaveCriticalSection(&link.lock);
     if (stopped) return done;
     // What no host could answer is unknown this time, and not remembered.
-    for (uint32_t i = done; i < fileCount; ++i) answers[i] = SpiSizeAnswer{1, 0, 0, kSpiNone, kSpiNone, 1, {}, 0, 0, 0, 0};
+    for (uint32_t i = done; i < fileCount; ++i) answers[i] = spiUnasked(true, true);
     return fileCount;
 }
 
@@ -260,6 +257,13 @@ void appendListed(HostLinkPair& pair) {
     LeaveCriticalSection(&link.lock);
 }
 
+void endPair(HostLinkPair& pair) {
+    if (!pair.used) return;
+    hostLinkFree(pair.search);
+    hostLinkFree(pair.window);
+    pair.used = false;
+}
+
 bool hostPath(char* path, const char* folder, const char* name) {
     if (folder) {
         if (!strCopyFit(path, kPathSize, folder)) return false;
@@ -311,7 +315,7 @@ int spiLoadHosted(const char* directory, DWORD limitMs, const char* hostFolder) 
         if (which == 1 && !(folderHas(full, kForeignPattern) && otherArchitectureRuns())) continue;
         if (!hostPath(exe, hostFolder, which == 0 ? kHostName : kForeignHost)) continue;
         HostLinkPair& pair = hosts[which];
-        if (pair.used) spiHostsEnd();
+        endPair(pair);  // a second load starts afresh
         hostLinkInit(pair.search, exe, full);
         hostLinkInit(pair.window, exe, full);
         pair.limitMs = limitMs;
@@ -322,18 +326,13 @@ int spiLoadHosted(const char* directory, DWORD limitMs, const char* hostFolder) 
 }
 
 void spiHostsEnd() {
-    for (HostLinkPair& pair : hosts) {
-        if (!pair.used) continue;
-        hostLinkFree(pair.search);
-        hostLinkFree(pair.window);
-        pair.used = false;
-    }
+    for (HostLinkPair& pair : hosts) endPair(pair);
 }
 
 uint32_t spiSizes(SusiePlugin* const* plugins, uint32_t count, const char* directory, const char* const* names,
                   uint32_t fileCount, const Condition* conditions, int32_t conditionCount, SpiSizeAnswer* answers,
                   HWND owner, bool (*stop)(void*), void* stopContext) {
-    for (uint32_t f = 0; f < fileCount; ++f) answers[f] = SpiSizeAnswer{1, 0, 0, kSpiNone, kSpiNone, 0, {}, 0, 0, 0, 0};
+    for (uint32_t f = 0; f < fileCount; ++f) answers[f] = spiUnasked(true, false);
     if (!count) return fileCount;
     // Each run asks the files no run before it has settled.
     const char** asked = static_cast<const char**>(textAlloc(sizeof(char*) * fileCount));
@@ -390,36 +389,18 @@ HBITMAP spiDecode(const char* path, HWND owner) {
 }
 
 void spiDescription(SusiePlugin& plugin, char* text) {
-    text[0] = '\0';
     if (plugin.host) {
+        text[0] = '\0';
         strCopyFit(text, kSpiDescriptionSize, plugin.description);
         return;
     }
-    struct Call {
-        SusiePlugin* plugin;
-        char* text;
-    } call = {&plugin, text};
-    spiGuard(plugin, [](void* c) {
-        auto* d = static_cast<Call*>(c);
-        d->plugin->GetPluginInfo(1, d->text, kSpiDescriptionSize);
-    }, &call);
-    text[kSpiDescriptionSize - 1] = '\0';
+    spiReadDescription(plugin, text);
 }
 
 int spiConfigure(SusiePlugin& plugin, HWND parent) {
     if (!plugin.hasDialog || plugin.faulted) return kSusieNoDialog;
-    struct Call {
-        SusiePlugin* plugin;
-        HWND parent;
-        int result;
-    } call = {&plugin, parent, kSusieNoDialog};
-    if (!plugin.host) {
-        spiGuard(plugin, [](void* c) {
-            auto* d = static_cast<Call*>(c);
-            d->result = d->plugin->ConfigurationDlg(d->parent, kConfigureSettings);
-        }, &call);
-        return call.result;
-    }
+    if (!plugin.host) return spiCallDialog(plugin, parent, kConfigureSettings);
+    int result = kSusieNoDialog;
     // The dialog runs in the host, owned by parent: this thread answers its
     // messages while it is open, and waits as long as the user does.
     HostLink& link = windowLink(plugin);
@@ -433,12 +414,12 @@ int spiConfigure(SusiePlugin& plugin, HWND parent) {
         if (hostPutText(link, at, plugin.fileName)) {
             HostCallEnd end = hostLinkCall(link, kHostOpConfigure, at, wait, atFile, atPlugin);
             if (end == kHostAnswered) {
-                call.result = link.block->result;
+                result = link.block->result;
             } else if (end == kHostCrashed) {
                 turnOff(plugin, parent, plugin.fileName, false);
             }
         }
     }
     LeaveCriticalSection(&link.lock);
-    return call.result;
+    return result;
 }
