@@ -53,7 +53,11 @@ if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sour
     exit 1
   fi
 fi
+# The decoders' sources download while libwebp builds.
+bash "$(dirname "$0")/build-codecs.sh" --fetch "$@" &
+fetching=$!
 bash "$(dirname "$0")/build-libwebp.sh" "$@"
+wait "$fetching"
 bash "$(dirname "$0")/build-codecs.sh" "$@"
 
 # The double-byte code page tests run Wine under a Japanese locale.

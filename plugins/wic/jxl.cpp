@@ -3,6 +3,9 @@
 #include <jxl/decode.h>
 
 #include <stdlib.h>
+#if defined(_WIN64)
+#include <cpuid.h>
+#endif
 
 #include "canvas.h"
 
@@ -65,10 +68,26 @@ bool jxlDecode(JxlState& s, const unsigned char* bytes, size_t length, uint64_t 
     }
 }
 
+// The 64-bit library is compiled for SSE4.2 alone (scripts/build-codecs.sh);
+// on an older processor its first vector instruction would fault, so the
+// picture is refused instead. The 32-bit one picks its code at run time.
+bool processorRunsDecoder() {
+#if defined(_WIN64)
+    static const bool fits = [] {
+        unsigned eax, ebx, ecx, edx;
+        return __get_cpuid(1, &eax, &ebx, &ecx, &edx) && (ecx & bit_SSE4_1) && (ecx & bit_SSE4_2);
+    }();
+    return fits;
+#else
+    return true;
+#endif
+}
+
 }  // namespace
 
 bool jxlOpen(const unsigned char* bytes, size_t length, uint64_t maxBytes, Canvas& canvas) {
     canvas = {};
+    if (!processorRunsDecoder()) return false;
     JxlState s = {};
     if (!jxlDecode(s, bytes, length, maxBytes, canvas)) {
         jxlFree(s);
