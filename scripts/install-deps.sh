@@ -30,7 +30,10 @@ if [ "$need_i386" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then
   [ "$need_i386" = 1 ] && dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
   log=$(mktemp)
-  if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  # An index that fails (a mirror in mid-sync) leaves the others, which may
+  # hold everything needed: only a failed install stops.
+  apt-get update -qq >"$log" 2>&1 || echo "install-deps: apt-get update failed in part; trying the install anyway"
+  if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >>"$log" 2>&1; then
     cat "$log"
     exit 1
   fi
@@ -48,9 +51,9 @@ if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sour
     sources=/etc/apt/sources.list.d/trawlix-deb-src.list
     sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >"$sources"
   fi
+  # As above: a source package missing from the indexes stops its build.
   if ! apt-get update -qq >/dev/null 2>&1; then
-    echo "install-deps: apt-get update failed with $sources" >&2
-    exit 1
+    echo "install-deps: apt-get update failed in part with $sources; going on" >&2
   fi
 fi
 # The decoders' sources download while libwebp builds.
