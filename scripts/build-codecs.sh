@@ -149,17 +149,18 @@ build_highway() {
 build_jpeg_xl() {
   local source tree hwy_header="$work/hwy-targets-$1.h"
   source=$(source_dir jpeg-xl)
-  # Highway compiles each vector routine once per x86 target, chosen at run
-  # time: SSE4 and AVX2, and plain code for older processors, are enough for
-  # this decoder. Defined in a header, out of the shell's way; libjxl then
-  # leaves the choice alone.
+  # Highway compiles each vector routine once per x86 target it may pick at
+  # run time: plain code and SSE4 on 32-bit (where it builds no AVX2; SSSE3
+  # and AVX-512 are left out). Defined in a header, out of the shell's way;
+  # libjxl then leaves the choice alone.
   echo '#define HWY_DISABLED_TARGETS (HWY_SSSE3 | HWY_AVX3 | HWY_AVX3_DL)' >"$hwy_header"
   local cxx_extra="-include $hwy_header"
   if [ "$1" = x86_64 ]; then
-    # 64-bit: SSE4 alone, compiled in (half the build time of three
-    # targets). Every 64-bit processor made since 2011 has it; the
-    # plug-in refuses JPEG XL on one without (plugins/wic/jxl.cpp). No AES or
-    # carry-less multiply: the decoder uses neither.
+    # 64-bit: SSE4 alone, compiled in (half the build time of plain code,
+    # SSE4 and AVX2 picked at run time, and as fast). Every 64-bit processor
+    # made since 2011 has it; the plug-in refuses JPEG XL on one without
+    # (plugins/wic/jxl.cpp). No AES or carry-less multiply: the decoder uses
+    # neither.
     printf '#define HWY_COMPILE_ONLY_STATIC 1\n#define HWY_DISABLE_PCLMUL_AES 1\n' >>"$hwy_header"
     cxx_extra="$cxx_extra -msse4.2"
   fi
